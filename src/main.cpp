@@ -1,0 +1,2 @@
+// Process entry: start-up, then the run.
+int main() { return 0; }

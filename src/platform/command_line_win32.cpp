@@ -1,0 +1,13 @@
+// Windows backend of command_line.h: the system's own command line.
+#include <windows.h>
+
+#include "platform/command_line.h"
+
+namespace ketrav::platform {
+
+std::string process_command_line(int, const char* const*) {
+    const char* line = GetCommandLineA();
+    return line ? std::string(line) : std::string();
+}
+
+}  // namespace ketrav::platform

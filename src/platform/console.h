@@ -1,0 +1,13 @@
+// Console control: the run cannot be broken off from the keyboard.
+#pragma once
+
+namespace ketrav::platform {
+
+// Ctrl+C, Ctrl+Break and console close are answered as handled on Windows;
+// SIGINT, SIGQUIT and SIGHUP are ignored on POSIX.
+void ignore_console_breaks();
+
+// Standard input and output carry bytes unchanged (no CR LF translation).
+void use_binary_standard_streams();
+
+}  // namespace ketrav::platform

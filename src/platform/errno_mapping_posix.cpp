@@ -1,0 +1,38 @@
+// errno to Windows system error codes, for every call of the POSIX backend.
+#include <cerrno>
+
+#include "platform/errno_mapping.h"
+
+namespace ketrav::platform {
+
+OsError os_error_from_errno(int errno_value) {
+    switch (errno_value) {
+        case 0: return 0;
+        case ENOENT: return error_file_not_found;
+        case ENOTDIR: return error_path_not_found;
+        case EMFILE:
+        case ENFILE: return error_too_many_open_files;
+        case EACCES:
+        case EPERM:
+        case EISDIR: return error_access_denied;
+        case EBADF: return error_invalid_handle;
+        case ENOMEM: return error_not_enough_memory;
+        case EXDEV: return error_not_same_device;
+        case EROFS: return error_write_protect;
+        case EIO: return error_crc;
+        case EWOULDBLOCK:
+        case ETXTBSY: return error_sharing_violation;
+        case EEXIST: return error_file_exists;
+        case EINVAL: return error_invalid_parameter;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG: return error_disk_full;
+        case EBUSY: return error_busy;
+        case ENOTEMPTY: return error_directory_not_empty;
+        case ENAMETOOLONG: return error_filename_too_long;
+        case ENOEXEC: return error_bad_exe_format;
+        default: return error_gen_failure;
+    }
+}
+
+}  // namespace ketrav::platform

@@ -1,0 +1,28 @@
+// Files opened without sharing, read, written, positioned and cut, with the
+// Windows meaning of each call on every system.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/os_status.h"
+
+namespace ketrav::platform {
+
+enum class FileAccess { read, write };
+
+// read opens an existing file; write opens or creates one without emptying
+// it, so that a refused open never harms the file.
+enum class FileKind { disk, other };
+
+// Opens `name` ('\' and '/' both separate directories) with no sharing: a
+// second open of the same file, here or in another process, fails with the
+// sharing violation (32). The handle is created inheritable.
+OsStatus open_file(const std::string& name, FileAccess access, OsHandle& handle);
+OsStatus file_kind(OsHandle handle, FileKind& kind);
+OsStatus set_file_pointer(OsHandle handle, std::uint64_t offset);
+OsStatus set_end_of_file(OsHandle handle);
+OsStatus read_file(OsHandle handle, void* buffer, std::uint32_t size, std::uint32_t& bytes_read);
+OsStatus write_file(OsHandle handle, const void* data, std::uint32_t size, std::uint32_t& bytes_written);
+
+}  // namespace ketrav::platform

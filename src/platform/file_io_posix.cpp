@@ -1,0 +1,117 @@
+// POSIX backend of file_io.h: Windows sharing rules through flock.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/call_table.h"
+#include "platform/file_io.h"
+#include "platform/posix_internal.h"
+
+namespace ketrav::platform {
+namespace {
+
+std::vector<int> open_descriptors;
+
+int descriptor(OsHandle handle) { return static_cast<int>(handle.value); }
+
+}  // namespace
+
+const std::vector<int>& posix::inheritable_descriptors() { return open_descriptors; }
+
+OsStatus open_file(const std::string& name, FileAccess access, OsHandle& handle) {
+    handle = OsHandle{};
+    if (OsError fault = intercept_call(SystemCall::open_file)) return OsStatus::failure(fault);
+    std::string path = posix::native_path(name);
+    if (path.empty()) return OsStatus::failure(error_path_not_found);
+
+    struct stat info {};
+    bool exists = stat(path.c_str(), &info) == 0;
+    // Windows opens no directory as a file, and writes to no read-only file,
+    // not even for an administrator.
+    if (exists && S_ISDIR(info.st_mode)) return OsStatus::failure(error_access_denied);
+    if (exists && access == FileAccess::write && S_ISREG(info.st_mode) && !(info.st_mode & S_IWUSR))
+        return OsStatus::failure(error_access_denied);
+
+    // Non-blocking, so that a FIFO never holds up the open; never truncating,
+    // so that the lock is taken before anything changes.
+    int flags = O_CLOEXEC | O_NONBLOCK | (access == FileAccess::read ? O_RDONLY : (O_WRONLY | O_CREAT));
+    int fd = open(path.c_str(), flags, 0666);
+    if (fd < 0) return errno == ENOENT ? posix::missing_status(path) : posix::errno_status();
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        OsStatus status = posix::errno_status();
+        close(fd);
+        return status;
+    }
+    open_descriptors.push_back(fd);
+    note_handle_opened();
+    handle.value = fd;
+    return OsStatus::success();
+}
+
+OsStatus file_kind(OsHandle handle, FileKind& kind) {
+    kind = FileKind::other;
+    if (OsError fault = intercept_call(SystemCall::file_type)) return OsStatus::failure(fault);
+    struct stat info {};
+    if (fstat(descriptor(handle), &info) != 0) return posix::errno_status();
+    kind = S_ISREG(info.st_mode) ? FileKind::disk : FileKind::other;
+    return OsStatus::success();
+}
+
+OsStatus set_file_pointer(OsHandle handle, std::uint64_t offset) {
+    if (OsError fault = intercept_call(SystemCall::set_file_pointer)) return OsStatus::failure(fault);
+    if (offset > static_cast<std::uint64_t>(INT64_MAX)) return OsStatus::failure(error_invalid_parameter);
+    if (lseek(descriptor(handle), static_cast<off_t>(offset), SEEK_SET) < 0) return posix::errno_status();
+    return OsStatus::success();
+}
+
+OsStatus set_end_of_file(OsHandle handle) {
+    if (OsError fault = intercept_call(SystemCall::set_end_of_file)) return OsStatus::failure(fault);
+    off_t here = lseek(descriptor(handle), 0, SEEK_CUR);
+    if (here < 0 || ftruncate(descriptor(handle), here) != 0) return posix::errno_status();
+    return OsStatus::success();
+}
+
+OsStatus read_file(OsHandle handle, void* buffer, std::uint32_t size, std::uint32_t& bytes_read) {
+    bytes_read = 0;
+    if (OsError fault = intercept_call(SystemCall::read_file)) return OsStatus::failure(fault);
+    ssize_t got = read(descriptor(handle), buffer, size);
+    if (got < 0) {
+        // An empty FIFO opened without blocking has nothing to give yet.
+        if (errno == EAGAIN) return OsStatus::success();
+        return posix::errno_status();
+    }
+    bytes_read = static_cast<std::uint32_t>(got);
+    return OsStatus::success();
+}
+
+OsStatus write_file(OsHandle handle, const void* data, std::uint32_t size, std::uint32_t& bytes_written) {
+    bytes_written = 0;
+    std::uint32_t allowed = size;
+    if (OsError fault = intercept_call(SystemCall::write_file, allowed)) return OsStatus::failure(fault);
+    ssize_t put = write(descriptor(handle), data, allowed);
+    if (put < 0) return posix::errno_status();
+    bytes_written = static_cast<std::uint32_t>(put);
+    return OsStatus::success();
+}
+
+OsStatus close_handle(OsHandle handle) {
+    if (OsError fault = intercept_call(SystemCall::close_handle)) return OsStatus::failure(fault);
+    if (handle.value < 0) {
+        if (!posix::release_process_handle(handle)) return OsStatus::failure(error_invalid_handle);
+        note_handle_closed();
+        return OsStatus::success();
+    }
+    int fd = descriptor(handle);
+    auto it = std::find(open_descriptors.begin(), open_descriptors.end(), fd);
+    if (it == open_descriptors.end()) return OsStatus::failure(error_invalid_handle);
+    open_descriptors.erase(it);
+    note_handle_closed();
+    if (close(fd) != 0) return posix::errno_status();
+    return OsStatus::success();
+}
+
+}  // namespace ketrav::platform

@@ -1,0 +1,36 @@
+// POSIX only: helpers that the POSIX backend files share with each other.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/os_status.h"
+
+namespace ketrav::platform::posix {
+
+// '\' separates directories as '/' does.
+std::string native_path(const std::string& name);
+
+// The directory part of a native path, up to and without its last '/';
+// "." when it has none.
+std::string directory_of(const std::string& path);
+
+// A failed call's errno as a status.
+OsStatus errno_status();
+
+// ENOENT names a missing file (2) when the directory exists, else a missing
+// path (3), as Windows tells the two apart.
+OsStatus missing_status(const std::string& path);
+
+// Descriptors of open files, which a child process gets only when it
+// inherits handles.
+const std::vector<int>& inheritable_descriptors();
+
+// Process and thread handles are negative numbers; releases one. False when
+// the handle is unknown.
+bool release_process_handle(OsHandle handle);
+
+// The directory of the running program.
+std::string own_directory();
+
+}  // namespace ketrav::platform::posix

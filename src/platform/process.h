@@ -1,0 +1,38 @@
+// Creating a process from a command line, waiting for it, and ending this one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/os_status.h"
+
+namespace ketrav::platform {
+
+struct ProcessStart {
+    std::string command_line;  // program name first, handed on as it is
+    std::uint16_t show_window = 1;
+    bool inherit_handles = false;
+};
+
+struct ProcessHandles {
+    OsHandle process;
+    OsHandle thread;
+    std::uint32_t process_id = 0;
+    std::uint32_t thread_id = 0;
+};
+
+// The program is looked up as Windows does for CreateProcess on Windows; on
+// POSIX in this program's own directory first, then along PATH, never in the
+// current directory. A missing program gives 2. Both handles must be closed
+// with close_handle.
+OsStatus create_process(const ProcessStart& start, ProcessHandles& started);
+OsStatus wait_for_process(OsHandle process);
+OsStatus exit_code_of_process(OsHandle process, std::uint32_t& exit_code);
+
+// The directory that holds the running program.
+std::string running_program_directory();
+
+// Ends the process at once with `code`; nothing is flushed or closed.
+[[noreturn]] void exit_process(std::uint32_t code);
+
+}  // namespace ketrav::platform

@@ -1,0 +1,114 @@
+// POSIX backend of process.h: posix_spawn with the Windows argv rules.
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <map>
+
+#include "platform/argv_split.h"
+#include "platform/call_table.h"
+#include "platform/errno_mapping.h"
+#include "platform/posix_internal.h"
+#include "platform/process.h"
+#include "platform/program_lookup.h"
+
+extern char** environ;
+
+namespace ketrav::platform {
+namespace {
+
+struct ProcessRecord {
+    pid_t pid = 0;
+    bool waited = false;
+    int status = 0;
+};
+
+// Handles are negative numbers, so they never meet a file descriptor. A
+// thread handle has no record of its own on POSIX: it stands for nothing.
+std::map<std::intptr_t, ProcessRecord> processes;
+std::intptr_t next_handle = -2;
+
+ProcessRecord* record_of(OsHandle handle) {
+    auto it = processes.find(handle.value);
+    return it == processes.end() ? nullptr : &it->second;
+}
+
+}  // namespace
+
+bool posix::release_process_handle(OsHandle handle) { return processes.erase(handle.value) == 1; }
+
+OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
+    started = ProcessHandles{};
+    if (OsError fault = intercept_call(SystemCall::create_process)) return OsStatus::failure(fault);
+    std::vector<std::string> words = split_command_line(std::string(start.command_line.c_str()));
+    if (words.empty()) return OsStatus::failure(error_file_not_found);
+    std::string program;
+    OsStatus found = find_program(words[0], program);
+    if (!found.ok) return found;
+
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    // Our files are opened close-on-exec; a dup2 onto itself lets one through.
+    if (start.inherit_handles)
+        for (int fd : posix::inheritable_descriptors()) posix_spawn_file_actions_adddup2(&actions, fd, fd);
+    pid_t pid = 0;
+    int failed = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0) return OsStatus::failure(os_error_from_errno(failed));
+
+    ProcessRecord record;
+    record.pid = pid;
+    started.process.value = next_handle--;
+    processes[started.process.value] = record;
+    started.thread.value = next_handle--;
+    processes[started.thread.value] = ProcessRecord{};
+    started.process_id = static_cast<std::uint32_t>(pid);
+    started.thread_id = static_cast<std::uint32_t>(pid);
+    note_handle_opened();
+    note_handle_opened();
+    return OsStatus::success();
+}
+
+OsStatus wait_for_process(OsHandle process) {
+    if (OsError fault = intercept_call(SystemCall::wait_for_process)) return OsStatus::failure(fault);
+    ProcessRecord* record = record_of(process);
+    if (!record || record->pid == 0) return OsStatus::failure(error_invalid_handle);
+    if (record->waited) return OsStatus::success();
+    int status = 0;
+    pid_t done = 0;
+    do {
+        done = waitpid(record->pid, &status, 0);
+    } while (done < 0 && errno == EINTR);
+    if (done < 0) return posix::errno_status();
+    record->waited = true;
+    record->status = status;
+    return OsStatus::success();
+}
+
+OsStatus exit_code_of_process(OsHandle process, std::uint32_t& exit_code) {
+    exit_code = 0;
+    if (OsError fault = intercept_call(SystemCall::exit_code_of_process)) return OsStatus::failure(fault);
+    ProcessRecord* record = record_of(process);
+    if (!record || record->pid == 0) return OsStatus::failure(error_invalid_handle);
+    if (!record->waited) {
+        exit_code = 259;  // STILL_ACTIVE, as Windows answers for a running process
+        return OsStatus::success();
+    }
+    if (WIFEXITED(record->status))
+        exit_code = static_cast<std::uint32_t>(WEXITSTATUS(record->status));
+    else if (WIFSIGNALED(record->status))
+        exit_code = 128u + static_cast<std::uint32_t>(WTERMSIG(record->status));
+    return OsStatus::success();
+}
+
+std::string running_program_directory() { return posix::own_directory(); }
+
+void exit_process(std::uint32_t code) { _exit(static_cast<int>(code & 0xFF)); }
+
+}  // namespace ketrav::platform

@@ -1,0 +1,67 @@
+// Windows backend of process.h: CreateProcessA and waiting on the handle.
+#include <vector>
+
+#include "platform/call_table.h"
+#include "platform/process.h"
+#include "platform/win32_call.h"
+
+namespace ketrav::platform {
+
+using win32::guarded;
+using win32::native;
+
+OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
+    started = ProcessHandles{};
+    if (OsError fault = intercept_call(SystemCall::create_process)) return OsStatus::failure(fault);
+    // CreateProcessA may write into the command line, so it gets a copy.
+    std::vector<char> line(start.command_line.begin(), start.command_line.end());
+    line.push_back('\0');
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = start.show_window;
+    SECURITY_ATTRIBUTES security{};
+    security.nLength = sizeof security;
+    security.bInheritHandle = start.inherit_handles ? TRUE : FALSE;
+    PROCESS_INFORMATION info{};
+
+    OsStatus status = guarded([&] {
+        return CreateProcessA(nullptr, line.data(), &security, &security, start.inherit_handles ? TRUE : FALSE,
+                              NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &info) != 0;
+    });
+    if (!status.ok) return status;
+    note_handle_opened();
+    note_handle_opened();
+    started.process.value = reinterpret_cast<std::intptr_t>(info.hProcess);
+    started.thread.value = reinterpret_cast<std::intptr_t>(info.hThread);
+    started.process_id = info.dwProcessId;
+    started.thread_id = info.dwThreadId;
+    return status;
+}
+
+OsStatus wait_for_process(OsHandle process) {
+    if (OsError fault = intercept_call(SystemCall::wait_for_process)) return OsStatus::failure(fault);
+    return guarded([&] { return WaitForSingleObject(native(process), INFINITE) != WAIT_FAILED; });
+}
+
+OsStatus exit_code_of_process(OsHandle process, std::uint32_t& exit_code) {
+    exit_code = 0;
+    if (OsError fault = intercept_call(SystemCall::exit_code_of_process)) return OsStatus::failure(fault);
+    DWORD code = 0;
+    OsStatus status = guarded([&] { return GetExitCodeProcess(native(process), &code) != 0; });
+    exit_code = code;
+    return status;
+}
+
+std::string running_program_directory() {
+    char path[MAX_PATH + 1] = {};
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string full(path, length);
+    std::size_t slash = full.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : full.substr(0, slash);
+}
+
+void exit_process(std::uint32_t code) { ExitProcess(code); }
+
+}  // namespace ketrav::platform

@@ -1,0 +1,115 @@
+// The OS layer's files: no sharing, inside one process and across two.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/call_table.h"
+#include "platform/file_io.h"
+#include "platform/process.h"
+#include "test_support.h"
+
+using namespace ketrav::platform;
+using ketrav::testing::ScratchDirectory;
+
+namespace {
+
+std::string self_program;  // this test binary, started again as a child
+
+// Child job: "--child open NAME" tries to open NAME for reading and exits
+// with the Windows error it got (0 when the open succeeded).
+int child_main(int argc, char** argv) {
+    if (argc < 4 || std::string(argv[2]) != "open") return 100;
+    OsHandle handle;
+    OsStatus status = open_file(argv[3], FileAccess::read, handle);
+    if (status.ok) close_handle(handle);
+    return static_cast<int>(status.error);
+}
+
+TEST(PlatformFiles, SecondOpenInOneProcessIsASharingViolation) {
+    ScratchDirectory scratch;
+    ketrav::testing::write_bytes("shared.txt", "abc");
+    int before = open_handle_count();
+
+    OsHandle first, second;
+    ASSERT_TRUE(open_file("shared.txt", FileAccess::read, first).ok);
+    EXPECT_EQ(open_handle_count(), before + 1);
+    OsStatus again = open_file("shared.txt", FileAccess::read, second);
+    EXPECT_FALSE(again.ok);
+    EXPECT_EQ(again.error, error_sharing_violation);
+    again = open_file("shared.txt", FileAccess::write, second);
+    EXPECT_EQ(again.error, error_sharing_violation);
+    // The refused open for writing must not have emptied the file.
+    EXPECT_TRUE(close_handle(first).ok);
+    EXPECT_EQ(ketrav::testing::read_bytes("shared.txt"), "abc");
+    EXPECT_EQ(open_handle_count(), before);
+}
+
+TEST(PlatformFiles, SecondOpenInAnotherProcessIsASharingViolation) {
+    ScratchDirectory scratch;
+    ketrav::testing::write_bytes("held.txt", "held");
+    std::string child = ketrav::testing::command_word(self_program) + " --child open held.txt";
+
+    EXPECT_EQ(ketrav::testing::run_and_wait(child), 0);
+    OsHandle holder;
+    ASSERT_TRUE(open_file("held.txt", FileAccess::write, holder).ok);
+    EXPECT_EQ(ketrav::testing::run_and_wait(child), static_cast<long>(error_sharing_violation));
+    close_handle(holder);
+    EXPECT_EQ(ketrav::testing::read_bytes("held.txt"), "held");
+}
+
+TEST(PlatformFiles, ReadWriteSeekAndCut) {
+    ScratchDirectory scratch;
+    ketrav::testing::write_bytes("data.txt", "0123456789");
+    OsHandle file;
+    ASSERT_TRUE(open_file("data.txt", FileAccess::write, file).ok);
+    FileKind kind = FileKind::other;
+    ASSERT_TRUE(file_kind(file, kind).ok);
+    EXPECT_EQ(kind, FileKind::disk);
+    // Opening for writing never empties the file by itself.
+    ASSERT_TRUE(set_file_pointer(file, 4).ok);
+    std::uint32_t written = 0;
+    ASSERT_TRUE(write_file(file, "xy", 2, written).ok);
+    EXPECT_EQ(written, 2u);
+    ASSERT_TRUE(set_end_of_file(file).ok);
+    ASSERT_TRUE(close_handle(file).ok);
+    EXPECT_EQ(ketrav::testing::read_bytes("data.txt"), "0123xy");
+
+    ASSERT_TRUE(open_file("data.txt", FileAccess::read, file).ok);
+    char buffer[8] = {};
+    std::uint32_t got = 0;
+    ASSERT_TRUE(set_file_pointer(file, 2).ok);
+    ASSERT_TRUE(read_file(file, buffer, sizeof buffer, got).ok);
+    EXPECT_EQ(std::string(buffer, got), "23xy");
+    ASSERT_TRUE(read_file(file, buffer, sizeof buffer, got).ok);
+    EXPECT_EQ(got, 0u);
+    close_handle(file);
+}
+
+TEST(PlatformFiles, OpenFailuresCarryWindowsCodes) {
+    ScratchDirectory scratch;
+    OsHandle file;
+    EXPECT_EQ(open_file("missing.txt", FileAccess::read, file).error, error_file_not_found);
+    EXPECT_EQ(open_file("no_dir\\missing.txt", FileAccess::read, file).error, error_path_not_found);
+    EXPECT_EQ(open_file("no_dir/missing.txt", FileAccess::write, file).error, error_path_not_found);
+    std::filesystem::create_directory("folder");
+    EXPECT_EQ(open_file("folder", FileAccess::read, file).error, error_access_denied);
+    ketrav::testing::write_bytes("locked.txt", "keep");
+    ketrav::testing::make_read_only("locked.txt", true);
+    if (!ketrav::testing::wine_as_root()) {
+        EXPECT_EQ(open_file("locked.txt", FileAccess::write, file).error, error_access_denied);
+        EXPECT_EQ(ketrav::testing::read_bytes("locked.txt"), "keep");
+    }
+    // Both separators lead into a directory.
+    ketrav::testing::write_bytes("folder/inner.txt", "x");
+    ASSERT_TRUE(open_file("folder\\inner.txt", FileAccess::read, file).ok);
+    close_handle(file);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (ketrav::testing::is_child_run(argc, argv)) return child_main(argc, argv);
+    self_program = ketrav::testing::program_path("platform_files_test");
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

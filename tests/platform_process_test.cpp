@@ -1,0 +1,91 @@
+// The OS layer's processes and command line. The test binary starts itself
+// as the child, so the same checks hold on both systems.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/argv_split.h"
+#include "platform/call_table.h"
+#include "platform/command_line.h"
+#include "platform/process.h"
+#include "test_support.h"
+
+using namespace ketrav::platform;
+
+namespace {
+
+std::string self_program;  // this test binary, started again as a child
+
+// Child jobs: "--child exit N" exits with N; "--child record FILE ..." writes
+// the command line it got into FILE.
+int child_main(int argc, char** argv) {
+    std::string job = argc >= 3 ? argv[2] : "";
+    if (job == "exit" && argc >= 4) return std::atoi(argv[3]);
+    if (job == "record" && argc >= 4) {
+        ketrav::testing::write_bytes(argv[3], process_command_line(argc, argv));
+        return 0;
+    }
+    return 100;
+}
+
+TEST(PlatformProcess, ExitCodeAndProcessId) {
+    int before = open_handle_count();
+    EXPECT_EQ(ketrav::testing::run_and_wait(ketrav::testing::command_word(self_program) + " --child exit 3"), 3);
+    EXPECT_EQ(ketrav::testing::run_and_wait(ketrav::testing::command_word(self_program) + " --child exit 0"), 0);
+
+    ProcessStart start;
+    start.command_line = ketrav::testing::command_word(self_program) + " --child exit 7";
+    ProcessHandles started;
+    ASSERT_TRUE(create_process(start, started).ok);
+    EXPECT_NE(started.process_id, 0u);
+    EXPECT_EQ(open_handle_count(), before + 2);
+    wait_for_process(started.process);
+    std::uint32_t code = 0;
+    EXPECT_TRUE(exit_code_of_process(started.process, code).ok);
+    EXPECT_EQ(code, 7u);
+    EXPECT_TRUE(close_handle(started.process).ok);
+    EXPECT_TRUE(close_handle(started.thread).ok);
+    EXPECT_EQ(open_handle_count(), before);
+}
+
+TEST(PlatformProcess, MissingProgramIsFileNotFound) {
+    ProcessStart start;
+    start.command_line = "ketrav-no-such-program-here --x";
+    ProcessHandles started;
+    OsStatus status = create_process(start, started);
+    EXPECT_FALSE(status.ok);
+    EXPECT_EQ(status.error, error_file_not_found);
+}
+
+TEST(PlatformProcess, ChildSeesTheCommandLine) {
+    ketrav::testing::ScratchDirectory scratch;
+    std::string line = ketrav::testing::command_word(self_program) + " --child record got.txt alpha beta";
+    ASSERT_EQ(ketrav::testing::run_and_wait(line), 0);
+    EXPECT_EQ(ketrav::testing::read_bytes("got.txt"), line);
+}
+
+TEST(PlatformProcess, CommandLineSplitAndRebuilt) {
+    EXPECT_EQ(split_command_line("cmd /c type KetRAV1.txt |sort >KetRAV2.txt"),
+              (std::vector<std::string>{"cmd", "/c", "type", "KetRAV1.txt", "|sort", ">KetRAV2.txt"}));
+    EXPECT_EQ(split_command_line("\"C:\\x y\\prog.exe\"  \"a b\" c\\\"d e\\\\\\\\\"f g\" \"\""),
+              (std::vector<std::string>{"C:\\x y\\prog.exe", "a b", "c\"d", "e\\\\f g", ""}));
+    EXPECT_EQ(split_command_line("  \t "), std::vector<std::string>{});
+    EXPECT_EQ(split_command_line("p \"say \"\"hi\"\"\""), (std::vector<std::string>{"p", "say \"hi\""}));
+#ifndef _WIN32
+    const char* argv[] = {"/opt/my bbs/ketrav", "My", "BBS", nullptr};
+    EXPECT_EQ(process_command_line(3, argv), "\"/opt/my bbs/ketrav\" My BBS");
+    const char* plain[] = {"ketrav", nullptr};
+    EXPECT_EQ(process_command_line(1, plain), "ketrav");
+    EXPECT_EQ(process_command_line(0, nullptr), "");
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (ketrav::testing::is_child_run(argc, argv)) return child_main(argc, argv);
+    self_program = ketrav::testing::program_path("platform_process_test");
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

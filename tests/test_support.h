@@ -1,0 +1,53 @@
+// Helpers shared by the tests: scratch directories, whole files, programs.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace ketrav::testing {
+
+// A fresh directory that is made the current directory for the life of the
+// object; the earlier current directory comes back and the scratch goes.
+class ScratchDirectory {
+public:
+    ScratchDirectory();
+    ~ScratchDirectory();
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path earlier_;
+    std::filesystem::path path_;
+};
+
+void write_bytes(const std::filesystem::path& file, const std::string& bytes);
+std::string read_bytes(const std::filesystem::path& file);
+bool exists(const std::filesystem::path& file);
+void make_read_only(const std::filesystem::path& file, bool read_only);
+
+// The directory of the built programs, and one of them by name (".exe" is
+// added on Windows).
+std::string program_path(const std::string& program);
+
+// A program path as the first word of a command line: in double quotes
+// when it holds a space, as a rebuilt command line writes it.
+std::string command_word(const std::string& program);
+
+// Runs a command line through the OS layer, waiting; returns the exit code,
+// or -1 when it could not start.
+long run_and_wait(const std::string& command_line);
+
+// The process-child protocol: a test binary run with first argument
+// "--child" does a small job instead of its tests and exits with its result.
+bool is_child_run(int argc, char** argv);
+
+std::string today_stamp();
+
+// Wine run as root lets a read-only file open for writing, where Windows
+// refuses it; the tests that check the refusal skip that one step there.
+bool wine_as_root();
+
+}  // namespace ketrav::testing

@@ -1,2 +1,14 @@
 // Process entry: start-up, then the run.
-int main() { return 0; }
+#include "platform/command_line.h"
+#include "platform/console.h"
+#include "platform/floating_point.h"
+#include "platform/process.h"
+#include "report/run_report.h"
+#include "services/date_and_command_tail.h"
+
+int main(int argc, char** argv) {
+    ketrav::services::locate_command_tail(ketrav::platform::process_command_line(argc, argv));
+    ketrav::platform::ignore_console_breaks();
+    ketrav::platform::set_floating_point_control(ketrav::platform::x87_run_control_word);
+    ketrav::platform::exit_process(static_cast<std::uint32_t>(ketrav::report::run_report()));
+}

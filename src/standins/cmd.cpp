@@ -1,1 +1,74 @@
-int main() { return 0; }
+// cmd: "cmd /c COMMAND" for POSIX systems, where the system has no Windows
+// command interpreter. It knows pipelines, '<', '>' and '>>', and the
+// builtins `type` and `exit`; any other word is a program, looked up in
+// cmd's own directory first, then along PATH.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/pipeline.h"
+#include "standins/cmd_parse.h"
+
+namespace {
+
+std::string lower(std::string word) {
+    for (char& c : word)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return word;
+}
+
+// type FILE...: the files' bytes, unchanged, to standard output.
+int type_files(const std::vector<std::string>& words) {
+    if (words.size() < 2) {
+        std::fputs("The syntax of the command is incorrect.\n", stderr);
+        return 1;
+    }
+    int status = 0;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        std::FILE* in = std::fopen(words[i].c_str(), "rb");
+        if (!in) {
+            std::fprintf(stderr, "The system cannot find the file specified: %s\n", words[i].c_str());
+            status = 1;
+            continue;
+        }
+        char buffer[65536];
+        std::size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+            if (std::fwrite(buffer, 1, got, stdout) != got) status = 1;
+        std::fclose(in);
+    }
+    return status;
+}
+
+// exit [N]
+int exit_with(const std::vector<std::string>& words) {
+    return words.size() >= 2 ? static_cast<int>(std::strtol(words[1].c_str(), nullptr, 10)) : 0;
+}
+
+ketrav::platform::BuiltinCommand builtin_for(const std::string& word) {
+    std::string name = lower(word);
+    if (name == "type") return type_files;
+    if (name == "exit") return exit_with;
+    return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3 || lower(argv[1]) != "/c") return 1;
+    std::string command;
+    for (int i = 2; i < argc; ++i) {
+        if (i > 2) command += ' ';
+        command += argv[i];
+    }
+    std::vector<ketrav::platform::PipelineStage> stages;
+    if (!ketrav::standins::parse_pipeline(command, stages)) {
+        std::fputs("The syntax of the command is incorrect.\n", stderr);
+        return 1;
+    }
+    // A lone exit ends cmd itself with its status.
+    if (stages.size() == 1 && !stages[0].words.empty() && lower(stages[0].words[0]) == "exit" &&
+        stages[0].output.empty() && stages[0].input.empty())
+        return exit_with(stages[0].words);
+    return ketrav::platform::run_pipeline(stages, builtin_for);
+}

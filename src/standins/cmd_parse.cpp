@@ -1,0 +1,66 @@
+// Reading a cmd command line into pipeline stages.
+#include "standins/cmd_parse.h"
+
+namespace ketrav::standins {
+namespace {
+
+enum class Target { word, input, output };
+
+bool finish_redirection(Target& pending, std::string& word, platform::PipelineStage& stage, bool quoted) {
+    if (word.empty() && !quoted) return pending == Target::word;
+    if (pending == Target::input)
+        stage.input = word;
+    else if (pending == Target::output)
+        stage.output = word;
+    else
+        stage.words.push_back(word);
+    pending = Target::word;
+    word.clear();
+    return true;
+}
+
+}  // namespace
+
+bool parse_pipeline(const std::string& command, std::vector<platform::PipelineStage>& stages) {
+    stages.assign(1, platform::PipelineStage{});
+    Target pending = Target::word;
+    std::string word;
+    bool in_quotes = false, quoted = false;
+    for (std::size_t i = 0; i <= command.size(); ++i) {
+        char c = i < command.size() ? command[i] : '\0';
+        bool at_end = i == command.size();
+        if (!at_end && c == '"') {
+            in_quotes = !in_quotes;
+            quoted = true;
+            continue;
+        }
+        if (!at_end && in_quotes) {
+            word += c;
+            continue;
+        }
+        if (at_end || c == ' ' || c == '\t' || c == '|' || c == '<' || c == '>') {
+            if (!word.empty() || quoted) {
+                finish_redirection(pending, word, stages.back(), quoted);
+                quoted = false;
+            }
+            if (at_end || c == '|') {
+                if (pending != Target::word) return false;
+                if (!at_end) stages.emplace_back();
+            } else if (c == '<' || c == '>') {
+                if (pending != Target::word) return false;
+                pending = c == '<' ? Target::input : Target::output;
+                if (c == '>' && i + 1 < command.size() && command[i + 1] == '>') {
+                    stages.back().append = true;
+                    ++i;
+                } else if (c == '>') {
+                    stages.back().append = false;
+                }
+            }
+            continue;
+        }
+        word += c;
+    }
+    return true;
+}
+
+}  // namespace ketrav::standins

@@ -1,0 +1,27 @@
+// POSIX only: running a pipeline of commands with redirections, for the cmd
+// stand-in.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ketrav::platform {
+
+struct PipelineStage {
+    std::vector<std::string> words;  // the program (or builtin) and its arguments
+    std::string input;               // '<' file, or empty
+    std::string output;              // '>' or '>>' file, or empty
+    bool append = false;
+};
+
+// Runs a builtin inside its stage's process, with the stage's standard
+// streams in place; returns its exit status.
+using BuiltinCommand = int (*)(const std::vector<std::string>& words);
+// The builtin for a command word, or nullptr when the word names a program.
+using BuiltinLookup = BuiltinCommand (*)(const std::string& word);
+
+// Starts every stage, joined by pipes, and waits for all of them. Programs
+// are found by find_program. Returns the last stage's exit status.
+int run_pipeline(const std::vector<PipelineStage>& stages, BuiltinLookup builtin_for);
+
+}  // namespace ketrav::platform

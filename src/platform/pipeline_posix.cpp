@@ -1,0 +1,91 @@
+// POSIX backend of pipeline.h: fork, pipes and dup2, as a shell does.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/pipeline.h"
+#include "platform/posix_internal.h"
+#include "platform/program_lookup.h"
+
+extern char** environ;
+
+namespace ketrav::platform {
+namespace {
+
+constexpr int failed_stage = 1;
+
+bool redirect(const std::string& name, int flags, int target) {
+    int fd = open(posix::native_path(name).c_str(), flags | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        std::fprintf(stderr, "The system cannot find the file specified: %s\n", name.c_str());
+        return false;
+    }
+    dup2(fd, target);
+    close(fd);
+    return true;
+}
+
+// In the child: the stage's streams, then the builtin or the program.
+[[noreturn]] void run_stage(const PipelineStage& stage, BuiltinLookup builtin_for) {
+    if (!stage.input.empty() && !redirect(stage.input, O_RDONLY, 0)) _exit(failed_stage);
+    if (!stage.output.empty() &&
+        !redirect(stage.output, O_WRONLY | O_CREAT | (stage.append ? O_APPEND : O_TRUNC), 1))
+        _exit(failed_stage);
+    if (stage.words.empty()) _exit(0);
+    if (BuiltinCommand builtin = builtin_for(stage.words[0])) {
+        int status = builtin(stage.words);
+        std::fflush(stdout);
+        _exit(status);
+    }
+    std::string program;
+    if (!find_program(stage.words[0], program).ok) {
+        std::fprintf(stderr, "'%s' is not recognized as an internal or external command.\n",
+                     stage.words[0].c_str());
+        _exit(failed_stage);
+    }
+    std::vector<std::string> words = stage.words;
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    execve(program.c_str(), argv.data(), environ);
+    _exit(failed_stage);
+}
+
+}  // namespace
+
+int run_pipeline(const std::vector<PipelineStage>& stages, BuiltinLookup builtin_for) {
+    std::vector<pid_t> children;
+    int previous_read = -1;
+    for (std::size_t i = 0; i < stages.size(); ++i) {
+        int pipe_ends[2] = {-1, -1};
+        bool last = i + 1 == stages.size();
+        if (!last && pipe2(pipe_ends, O_CLOEXEC) != 0) break;
+        std::fflush(nullptr);
+        pid_t child = fork();
+        if (child == 0) {
+            if (previous_read >= 0) dup2(previous_read, 0);
+            if (!last) dup2(pipe_ends[1], 1);
+            run_stage(stages[i], builtin_for);
+        }
+        if (previous_read >= 0) close(previous_read);
+        if (!last) close(pipe_ends[1]);
+        previous_read = last ? -1 : pipe_ends[0];
+        if (child < 0) break;
+        children.push_back(child);
+    }
+    if (previous_read >= 0) close(previous_read);
+
+    int last_status = failed_stage;
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        int status = 0;
+        while (waitpid(children[i], &status, 0) < 0 && errno == EINTR) {
+        }
+        if (i + 1 == stages.size()) last_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    return last_status;
+}
+
+}  // namespace ketrav::platform

@@ -1,0 +1,37 @@
+// Import lines to area records: the tag after the first " to ", filled to
+// 37 columns, then the line's 15-character time stamp.
+#include "report/log_scan.h"
+
+#include "services/text.h"
+#include "services/text_files.h"
+
+namespace ketrav::report {
+namespace {
+
+using namespace services;
+
+constexpr const char* import_marker = "  Import #";
+constexpr const char* tag_marker = " to ";
+constexpr std::int32_t record_tag_columns = 37;
+
+}  // namespace
+
+void scan_log(RunValues& run) {
+    while (at_end(reading_slot) == truth_false) {
+        run.line_buffer = read_line(reading_slot);
+        const std::string& line = run.line_buffer;
+        if (find(line, import_marker, 1) == 0) continue;
+        std::int32_t p = find(line, tag_marker, 1);
+        std::string tag = substring(line, p + 4, to_the_end);
+        write_text(writing_slot, tag);
+        write_text(writing_slot, spaces(record_tag_columns - text_length(tag)));
+        write_text(writing_slot, substring(line, 3, 15));
+        end_line(writing_slot);
+        // Wraps as a 32-bit count would, without undefined behaviour.
+        run.total = static_cast<std::int32_t>(static_cast<std::uint32_t>(run.total) + 1u);
+        if (run.total == 1) run.first_date = substring(line, 3, 6);
+    }
+    run.last_date = substring(run.line_buffer, 3, 6);
+}
+
+}  // namespace ketrav::report

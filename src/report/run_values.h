@@ -1,0 +1,36 @@
+// The working values and fixed names of one run, shared by its phases.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "services/file_table.h"
+
+namespace ketrav::report {
+
+struct RunValues {
+    std::string banner;
+    std::string log_path;
+    std::string line_buffer;  // every line read, in every phase
+    std::int32_t total = 0;
+    std::string first_date;
+    std::string last_date;
+    std::string current_area;
+    std::int32_t area_count = 0;
+};
+
+inline constexpr const char* banner_text = " KetRAV v1.0.E ";
+inline constexpr const char* configuration_file = "ketrav.ini";
+inline constexpr const char* default_log_path = "logs\\qtoss.log";
+inline constexpr const char* unsorted_records_file = "KetRAV1.txt";
+inline constexpr const char* sorted_records_file = "KetRAV2.txt";
+inline constexpr const char* report_file = "KetRAV.Rpt";
+inline constexpr const char* sorting_command = "cmd /c type KetRAV1.txt |sort >KetRAV2.txt";
+
+// Slot 1 holds the file a pass reads, slot 2 the file it writes, slot 3 the
+// configuration file while it is read.
+inline constexpr services::Slot reading_slot = 1;
+inline constexpr services::Slot writing_slot = 2;
+inline constexpr services::Slot configuration_slot = 3;
+
+}  // namespace ketrav::report

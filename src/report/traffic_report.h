@@ -1,0 +1,12 @@
+// The second pass: the sorted records grouped by area, and the report.
+#pragma once
+
+#include "report/run_values.h"
+
+namespace ketrav::report {
+
+// Reads the sorted records in the reading slot and writes the whole report
+// to the writing slot.
+void write_traffic_report(RunValues& run);
+
+}  // namespace ketrav::report

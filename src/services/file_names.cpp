@@ -1,0 +1,82 @@
+// file_exists and delete_file over the OS layer's find.
+#include "services/file_names.h"
+
+#include <new>
+
+#include "platform/find_files.h"
+#include "services/run_time_errors.h"
+#include "services/service_locks.h"
+#include "services/text_files.h"
+
+namespace ketrav::services {
+namespace {
+
+constexpr std::size_t longest_pattern = 256;
+
+bool is_separator(char c) { return c == '\\' || c == '/' || c == ':'; }
+
+// All of the name up to and including its last separator; '/' counts as
+// one too, since both systems accept it.
+std::string directory_part(const std::string& name) {
+    std::size_t last = name.find_last_of("\\/:");
+    return last == std::string::npos ? std::string() : name.substr(0, last + 1);
+}
+
+// Deletes the matches of an open search. Returns the code that ends the
+// operation, or 0.
+int delete_matches(const std::string& directory, platform::OsHandle search, platform::FoundEntry entry) {
+    constexpr std::uint32_t left_alone = platform::attribute_hidden | platform::attribute_system |
+                                         platform::attribute_volume_label | platform::attribute_directory;
+    for (;;) {
+        if (!(entry.attributes & left_alone)) {
+            std::string target = directory + entry.name;
+            platform::OsStatus deleted = os_call([&] { return platform::delete_file(target); });
+            if (!deleted.ok) return os_error_code(deleted.error);
+        }
+        platform::OsStatus next = os_call([&] { return platform::find_next(search, entry); });
+        if (!next.ok) {
+            int code = os_error_code(next.error);
+            return code == error_file_not_found ? 0 : code;
+        }
+    }
+}
+
+}  // namespace
+
+std::int32_t file_exists(const std::string& name) {
+    if (name.empty() || name.find_first_of("?*") != std::string::npos || name.back() == ':') return truth_false;
+    platform::OsHandle search;
+    platform::FoundEntry entry;
+    platform::OsStatus found = os_call([&] { return platform::find_first(name, search, entry); });
+    if (!found.ok) return truth_false;
+    os_call([&] { return platform::find_close(search); });
+    constexpr std::uint32_t not_a_file = platform::attribute_directory | platform::attribute_volume_label;
+    return (entry.attributes & not_a_file) ? truth_false : truth_true;
+}
+
+void delete_file(const std::string& given_name) {
+    std::string pattern;
+    std::string directory;
+    try {
+        pattern = given_name.substr(0, longest_pattern);
+        if (pattern.empty()) return;
+        if (is_separator(pattern.back())) pattern += "*.*";
+        directory = directory_part(pattern);
+    } catch (const std::bad_alloc&) {
+        return record_error(error_out_of_memory);
+    }
+    platform::OsHandle search;
+    platform::FoundEntry entry;
+    platform::OsStatus found = os_call([&] { return platform::find_first(pattern, search, entry); });
+    if (!found.ok) return record_error(os_error_code(found.error));
+    int failure = 0;
+    try {
+        failure = delete_matches(directory, search, entry);
+    } catch (const std::bad_alloc&) {
+        failure = error_out_of_memory;
+    }
+    os_call([&] { return platform::find_close(search); });
+    if (failure) record_error(failure);
+}
+
+}  // namespace ketrav::services

@@ -1,0 +1,43 @@
+// The process-wide table of open files, one OpenFile per slot in use.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/file_io.h"
+
+namespace ketrav::services {
+
+using Slot = std::int16_t;
+
+enum class FileMode { reading, writing };
+
+inline constexpr std::uint16_t read_block_size = 128;
+
+struct OpenFile {
+    Slot slot = 0;
+    platform::OsHandle handle;
+    platform::FileKind kind = platform::FileKind::disk;
+    FileMode mode = FileMode::reading;
+    std::string name;  // at most 255 characters
+    // Reading only: the next unread byte is block[buffer_position], at file
+    // offset buffer_start + buffer_position.
+    std::uint64_t buffer_start = 0;
+    std::uint16_t block_size = read_block_size;
+    std::uint16_t buffer_position = 0;
+    std::uint16_t buffer_fill = 0;
+    std::array<unsigned char, read_block_size> block{};
+};
+
+// The entry for `slot`, or nullptr. Entries stay where they are until
+// removed, so the pointer lasts while the slot is open.
+OpenFile* find_open_file(Slot slot);
+// A new entry at the front of the table; nullptr when memory runs out.
+OpenFile* add_open_file(Slot slot);
+// Takes the entry out of the table; false when it is not there.
+bool remove_open_file(const OpenFile* entry);
+// The entry at the front (the newest), or nullptr when none is open.
+OpenFile* newest_open_file();
+
+}  // namespace ketrav::services

@@ -1,0 +1,229 @@
+// Text files over the OS layer: a 128-byte block buffer for reading, with
+// absolute positioning before each block, and unbuffered writing.
+#include "services/text_files.h"
+
+#include <new>
+
+#include "services/run_time_errors.h"
+#include "services/service_locks.h"
+
+namespace ketrav::services {
+namespace {
+
+constexpr char carriage_return = '\r';
+constexpr char line_feed = '\n';
+constexpr char end_of_file_mark = '\x1A';
+constexpr std::size_t longest_name = 255;
+
+int code_of(const platform::OsStatus& status) { return os_error_code(status.error); }
+
+// Reads the block that starts at the next unread byte. Returns 0, or the
+// run-time error code of the failure, after which the buffer is empty.
+int read_next_block(OpenFile& file) {
+    std::uint64_t offset = file.buffer_start + file.buffer_position;
+    file.buffer_start = offset;
+    file.buffer_position = 0;
+    file.buffer_fill = 0;
+    // Only a disk file can be positioned; other kinds read on where they are.
+    if (file.kind == platform::FileKind::disk) {
+        platform::OsStatus placed = os_call([&] { return platform::set_file_pointer(file.handle, offset); });
+        if (!placed.ok) return code_of(placed);
+    }
+    std::uint32_t got = 0;
+    platform::OsStatus read =
+        os_call([&] { return platform::read_file(file.handle, file.block.data(), file.block_size, got); });
+    if (!read.ok) return code_of(read);
+    file.buffer_fill = static_cast<std::uint16_t>(got);
+    return 0;
+}
+
+// Makes the next byte available. Returns 0 with `has_byte` set or clear at
+// the end of the file, or the code of a failed read.
+int look_at_next_byte(OpenFile& file, bool& has_byte) {
+    has_byte = false;
+    if (file.buffer_position >= file.buffer_fill) {
+        if (int failure = read_next_block(file)) return failure;
+    }
+    has_byte = file.buffer_position < file.buffer_fill;
+    return 0;
+}
+
+// Closes and forgets an entry; the code of the first failure, or 0.
+int release(OpenFile* file) {
+    int failure = 0;
+    platform::OsHandle handle = file->handle;
+    bool cut = file->mode == FileMode::writing && file->kind == platform::FileKind::disk;
+    if (!remove_open_file(file)) failure = error_file_table_damaged;
+    if (cut) {
+        platform::OsStatus status = os_call([&] { return platform::set_end_of_file(handle); });
+        if (!status.ok && !failure) failure = code_of(status);
+    }
+    platform::OsStatus closed = os_call([&] { return platform::close_handle(handle); });
+    if (!closed.ok && !failure) failure = code_of(closed);
+    return failure;
+}
+
+// Gives up an open that got as far as the OS: closes the file, drops the
+// entry, then records the code.
+void abandon_open(OpenFile* file, int code) {
+    release(file);
+    record_error(code);
+}
+
+void open_in_slot(const std::string& given_name, Slot slot, FileMode mode) {
+    LockHeld held(open_lock());
+    std::string name;
+    try {
+        name = given_name.substr(0, longest_name);
+    } catch (const std::bad_alloc&) {
+        record_error(error_out_of_memory);
+        return;
+    }
+    if (name.empty() || name.find_first_of("*?") != std::string::npos) return record_error(error_bad_file_name);
+    if (slot < 0) return record_error(error_slot_not_open);
+    if (find_open_file(slot)) return record_error(error_slot_already_open);
+
+    OpenFile* file = add_open_file(slot);
+    if (!file) return record_error(error_out_of_memory);
+    file->mode = mode;
+    platform::FileAccess access = mode == FileMode::reading ? platform::FileAccess::read : platform::FileAccess::write;
+    platform::OsHandle handle;
+    platform::OsStatus opened = os_call([&] { return platform::open_file(name, access, handle); });
+    if (!opened.ok) {
+        if (!remove_open_file(file)) return record_error(error_file_table_damaged);
+        return record_error(code_of(opened));
+    }
+    file->handle = handle;
+
+    platform::FileKind kind = platform::FileKind::other;
+    platform::OsStatus typed = os_call([&] { return platform::file_kind(handle, kind); });
+    if (!typed.ok) return abandon_open(file, code_of(typed));
+    file->kind = kind;
+
+    if (kind == platform::FileKind::disk) {
+        if (mode == FileMode::writing) {
+            platform::OsStatus placed = os_call([&] { return platform::set_file_pointer(handle, 0); });
+            if (!placed.ok) return abandon_open(file, code_of(placed));
+            platform::OsStatus emptied = os_call([&] { return platform::set_end_of_file(handle); });
+            if (!emptied.ok) return abandon_open(file, code_of(emptied));
+        } else if (int failure = read_next_block(*file)) {
+            return abandon_open(file, failure);
+        }
+    }
+    try {
+        file->name = name;
+    } catch (const std::bad_alloc&) {
+        abandon_open(file, error_out_of_memory);
+    }
+}
+
+// One OS write of all the bytes; a short write is the disk full (61) on a
+// disk file and an incomplete device write (57) elsewhere.
+void write_bytes(OpenFile& file, const char* bytes, std::size_t size) {
+    std::uint32_t asked = size > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(size);
+    std::uint32_t written = 0;
+    platform::OsStatus status = os_call([&] { return platform::write_file(file.handle, bytes, asked, written); });
+    if (!status.ok) return record_error(code_of(status));
+    if (written < size)
+        record_error(file.kind == platform::FileKind::disk ? error_disk_full : error_device_write_incomplete);
+}
+
+}  // namespace
+
+void open_for_reading(const std::string& name, Slot slot) { open_in_slot(name, slot, FileMode::reading); }
+
+void open_for_writing(const std::string& name, Slot slot) { open_in_slot(name, slot, FileMode::writing); }
+
+std::string read_line(Slot slot) {
+    OpenFile* file = find_open_file(slot);
+    if (!file) {
+        record_error(error_slot_not_open);
+        return {};
+    }
+    if (file->mode != FileMode::reading) {
+        record_error(error_wrong_mode);
+        return {};
+    }
+    std::string line;
+    bool ended_by_cr = false;
+    try {
+        for (;;) {
+            bool has_byte = false;
+            if (int failure = look_at_next_byte(*file, has_byte)) {
+                record_error(failure);
+                return {};
+            }
+            if (!has_byte) break;
+            // Take the run of ordinary bytes in the buffer at once.
+            const unsigned char* begin = file->block.data() + file->buffer_position;
+            const unsigned char* end = file->block.data() + file->buffer_fill;
+            const unsigned char* stop = begin;
+            while (stop < end && *stop != carriage_return && *stop != end_of_file_mark) ++stop;
+            line.append(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(stop - begin));
+            file->buffer_position = static_cast<std::uint16_t>(file->buffer_position + (stop - begin));
+            if (stop == end) continue;
+            if (*stop == end_of_file_mark) break;
+            ++file->buffer_position;  // the CR
+            ended_by_cr = true;
+            if (int failure = look_at_next_byte(*file, has_byte)) {
+                record_error(failure);
+                return {};
+            }
+            if (has_byte && file->block[file->buffer_position] == line_feed) ++file->buffer_position;
+            break;
+        }
+    } catch (const std::bad_alloc&) {
+        record_error(error_out_of_memory);
+        return {};
+    }
+    if (!ended_by_cr && line.empty()) record_error(error_input_past_end);
+    return line;
+}
+
+std::int32_t at_end(Slot slot) {
+    OpenFile* file = find_open_file(slot);
+    if (!file) {
+        record_error(error_file_not_found);
+        return truth_true;
+    }
+    if (file->mode == FileMode::writing) return truth_false;
+    bool has_byte = false;
+    if (int failure = look_at_next_byte(*file, has_byte)) {
+        record_error(failure);
+        return truth_true;
+    }
+    if (!has_byte || file->block[file->buffer_position] == end_of_file_mark) return truth_true;
+    return truth_false;
+}
+
+void write_text(Slot slot, const std::string& text) {
+    OpenFile* file = find_open_file(slot);
+    if (!file) return record_error(error_slot_not_open);
+    if (text.empty()) return;
+    if (file->mode != FileMode::writing) return record_error(error_wrong_mode);
+    write_bytes(*file, text.data(), text.size());
+}
+
+void end_line(Slot slot) {
+    OpenFile* file = find_open_file(slot);
+    if (!file) return record_error(error_slot_not_open);
+    if (file->mode != FileMode::writing) return record_error(error_wrong_mode);
+    write_bytes(*file, "\r\n", 2);
+}
+
+void close_file(Slot slot) {
+    OpenFile* file = find_open_file(slot);
+    if (!file) return;
+    if (int failure = release(file)) record_error(failure);
+}
+
+void close_all() {
+    int first_failure = 0;
+    while (OpenFile* file = newest_open_file()) {
+        int failure = release(file);
+        if (failure && !first_failure) first_failure = failure;
+    }
+    if (first_failure) record_error(first_failure);
+}
+
+}  // namespace ketrav::services

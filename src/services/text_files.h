@@ -1,0 +1,36 @@
+// Sequential text files by slot number: opening, reading lines, writing text
+// and line ends, closing. Every failure records its code and gives the
+// neutral result; nothing here ever stops the run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "services/file_table.h"
+
+namespace ketrav::services {
+
+inline constexpr std::int32_t truth_true = -1;
+inline constexpr std::int32_t truth_false = 0;
+
+// Opens an existing disk file for reading under `slot`.
+void open_for_reading(const std::string& name, Slot slot);
+// Opens a disk file for writing under `slot`: created when missing, emptied
+// when it exists (only once it is safely open and locked).
+void open_for_writing(const std::string& name, Slot slot);
+
+// The next line without its end: a line ends at CR, CR LF, the end of the
+// file, or before a 0x1A; LF belongs to the line.
+std::string read_line(Slot slot);
+// -1 when the file open for reading has nothing more to give, or the slot is
+// not open; 0 otherwise, also for a file open for writing.
+std::int32_t at_end(Slot slot);
+
+// Each non-empty write_text and each end_line is exactly one OS write.
+void write_text(Slot slot, const std::string& text);
+void end_line(Slot slot);
+
+void close_file(Slot slot);
+void close_all();
+
+}  // namespace ketrav::services

@@ -39,6 +39,7 @@ struct Countdown {
     bool short_write = false;
     std::uint32_t short_bytes = 0;
     bool fired = false;
+    SystemCall failed = SystemCall::count;
 };
 Countdown countdown;
 
@@ -47,6 +48,7 @@ OsError countdown_hook(SystemCall call, std::uint32_t& bytes) {
     bool due = countdown.seen == countdown.nth || (countdown.persistent && countdown.seen > countdown.nth);
     if (!due) return 0;
     countdown.fired = true;
+    countdown.failed = call;
     if (countdown.short_write) {
         if (call == SystemCall::write_file && bytes > countdown.short_bytes) bytes = countdown.short_bytes;
         return 0;
@@ -92,6 +94,7 @@ void short_write_nth_call(unsigned nth, std::uint32_t bytes) {
 
 unsigned calls_seen() { return countdown.seen; }
 bool fault_fired() { return countdown.fired; }
+SystemCall failed_call() { return countdown.failed; }
 
 int open_handle_count() { return handles_open.load(); }
 

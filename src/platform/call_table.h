@@ -46,6 +46,8 @@ void short_write_nth_call(unsigned nth, std::uint32_t bytes);
 // Calls seen since the last fail_nth_call/short_write_nth_call/reset.
 unsigned calls_seen();
 bool fault_fired();
+// The call the countdown last made fail, or SystemCall::count.
+SystemCall failed_call();
 
 // Handles the layer has opened and not yet closed: files, finds, processes.
 int open_handle_count();

@@ -97,7 +97,7 @@ std::string laid_out(const PictureField& field, const DecimalExpansion& expansio
 
     std::string integer_digits;
     for (std::int32_t i = 0; i < n; ++i) integer_digits += static_cast<char>('0' + rounded.digits[i]);
-    if (n == 0 && has_integer_part) integer_digits = "0";
+    if (n == 0 && has_integer_part) integer_digits.push_back('0');
     std::string integer_text = grouped(integer_digits, field.grouping);
 
     std::string fraction;

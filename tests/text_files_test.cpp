@@ -1,0 +1,315 @@
+// Text files by slot: line rules, slots, error codes, and every failure path
+// reached through the OS layer's fault hook.
+#include <gtest/gtest.h>
+
+#include "platform/call_table.h"
+#include "services/file_names.h"
+#include "services/run_time_errors.h"
+#include "services/text_files.h"
+#include "test_support.h"
+
+using namespace ketrav::services;
+using ketrav::testing::read_bytes;
+using ketrav::testing::ScratchDirectory;
+using ketrav::testing::write_bytes;
+
+namespace {
+
+class TextFiles : public ::testing::Test {
+protected:
+    void SetUp() override { handles_before = ketrav::platform::open_handle_count(); }
+    void TearDown() override {
+        ketrav::platform::reset_call_hooks();
+        close_all();
+        EXPECT_EQ(ketrav::platform::open_handle_count(), handles_before + refused_closes);
+    }
+    ScratchDirectory scratch;
+    int handles_before = 0;
+    // A close that the fault hook refused leaves its handle open for good.
+    int refused_closes = 0;
+};
+
+// Every line of a file, read the way the run reads: at_end before each line.
+std::vector<std::string> all_lines(const std::string& bytes) {
+    write_bytes("in.txt", bytes);
+    open_for_reading("in.txt", 1);
+    std::vector<std::string> lines;
+    while (at_end(1) == truth_false) lines.push_back(read_line(1));
+    close_file(1);
+    return lines;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST_F(TextFiles, LineRules) {
+    EXPECT_EQ(all_lines("x\r\ny\r\n"), (Lines{"x", "y"}));
+    EXPECT_EQ(all_lines("x\ry"), (Lines{"x", "y"}));
+    EXPECT_EQ(all_lines("x\ny\r\n"), (Lines{"x\ny"}));
+    EXPECT_EQ(all_lines("x\r\r\ny"), (Lines{"x", "", "y"}));
+    EXPECT_EQ(all_lines("x\n\ry"), (Lines{"x\n", "y"}));
+    EXPECT_EQ(all_lines(std::string("a\0b\r\n", 5)), (Lines{std::string("a\0b", 3)}));
+    EXPECT_EQ(all_lines("x\r\n\x1A" "more\r\n"), (Lines{"x"}));
+    EXPECT_EQ(all_lines(""), Lines{});
+    EXPECT_EQ(all_lines("only LF\nlines\n"), (Lines{"only LF\nlines\n"}));
+}
+
+TEST_F(TextFiles, LineRulesAcrossTheBlockBoundary) {
+    // A CR as the 128th byte, its LF the first byte of the next block.
+    std::string first(127, 'a');
+    EXPECT_EQ(all_lines(first + "\r\nnext\r\n"), (Lines{first, "next"}));
+    // A CR as the very last byte of a block that ends the file.
+    EXPECT_EQ(all_lines(first + "\r"), (Lines{first}));
+    // A 0x1A as the first byte of the second block.
+    EXPECT_EQ(all_lines(std::string(128, 'b') + "\x1A" "c"), (Lines{std::string(128, 'b')}));
+    // Long lines come back whole from one read_line.
+    std::string long_line(300, 'L');
+    std::string huge(100000, 'H');
+    EXPECT_EQ(all_lines(long_line + "\r\n" + huge), (Lines{long_line, huge}));
+}
+
+TEST_F(TextFiles, EndOfFileMarkAndReadingPastTheEnd) {
+    write_bytes("in.txt", "x\r\n\x1A" "more");
+    open_for_reading("in.txt", 1);
+    EXPECT_EQ(read_line(1), "x");
+    EXPECT_EQ(at_end(1), truth_true);
+    EXPECT_EQ(read_line(1), "");
+    EXPECT_EQ(last_error(), error_input_past_end);
+    record_error(1);
+    EXPECT_EQ(read_line(1), "");  // the 0x1A is still the next byte
+    EXPECT_EQ(last_error(), error_input_past_end);
+    close_file(1);
+
+    write_bytes("empty.txt", "");
+    open_for_reading("empty.txt", 1);
+    EXPECT_EQ(at_end(1), truth_true);
+    EXPECT_EQ(read_line(1), "");
+    EXPECT_EQ(last_error(), error_input_past_end);
+    // An empty line ended by its CR is no error.
+    record_error(1);
+    close_file(1);
+    write_bytes("blank.txt", "\r\n");
+    open_for_reading("blank.txt", 1);
+    EXPECT_EQ(read_line(1), "");
+    EXPECT_EQ(last_error(), 1);
+}
+
+TEST_F(TextFiles, SlotRules) {
+    write_bytes("a.txt", "a\r\n");
+    write_bytes("b.txt", "b\r\n");
+    record_error(1);
+    EXPECT_EQ(at_end(9), truth_true);
+    EXPECT_EQ(last_error(), error_file_not_found);
+    EXPECT_EQ(read_line(9), "");
+    EXPECT_EQ(last_error(), error_slot_not_open);
+    write_text(9, "x");
+    EXPECT_EQ(last_error(), error_slot_not_open);
+    end_line(9);
+    EXPECT_EQ(last_error(), error_slot_not_open);
+
+    open_for_reading("a.txt", -1);
+    EXPECT_EQ(last_error(), error_slot_not_open);
+    open_for_reading("", 1);
+    EXPECT_EQ(last_error(), error_bad_file_name);
+    open_for_writing("a*.txt", 1);
+    EXPECT_EQ(last_error(), error_bad_file_name);
+    open_for_reading("a?.txt", 1);
+    EXPECT_EQ(last_error(), error_bad_file_name);
+    open_for_reading("missing.txt", 1);
+    EXPECT_EQ(last_error(), error_file_not_found);
+    EXPECT_EQ(at_end(1), truth_true);  // the slot stayed free
+    open_for_reading("nodir\\missing.txt", 1);
+    EXPECT_EQ(last_error(), error_path_not_found);
+
+    open_for_reading("a.txt", 1);
+    open_for_writing("b.txt", 1);
+    EXPECT_EQ(last_error(), error_slot_already_open);
+    EXPECT_EQ(read_line(1), "a");  // the file under slot 1 is untouched
+    EXPECT_EQ(read_bytes("b.txt"), "b\r\n");
+    // The same file under another slot is refused in either mode.
+    record_error(1);
+    open_for_reading("a.txt", 2);
+    EXPECT_EQ(last_error(), error_permission_denied);
+    record_error(1);
+    open_for_writing("a.txt", 2);
+    EXPECT_EQ(last_error(), error_permission_denied);
+    EXPECT_EQ(at_end(2), truth_true);
+
+    write_text(1, "x");
+    EXPECT_EQ(last_error(), error_wrong_mode);
+    record_error(1);
+    end_line(1);
+    EXPECT_EQ(last_error(), error_wrong_mode);
+    open_for_writing("b.txt", 32767);
+    EXPECT_EQ(at_end(32767), truth_false);
+    EXPECT_EQ(read_line(32767), "");
+    EXPECT_EQ(last_error(), error_wrong_mode);
+
+    // Closing what is not open records nothing.
+    record_error(1);
+    close_file(77);
+    close_all();
+    close_all();
+    EXPECT_EQ(last_error(), 1);
+}
+
+TEST_F(TextFiles, WritingReplacesAndIsUnbuffered) {
+    write_bytes("out.txt", std::string(1000, 'z'));
+    open_for_writing("out.txt", 2);
+    EXPECT_EQ(read_bytes("out.txt"), "");
+    record_error(1);
+    write_text(2, "");
+    EXPECT_EQ(last_error(), 1);
+    write_text(2, "x");
+    EXPECT_EQ(read_bytes("out.txt"), "x");  // with the system at once
+    end_line(2);
+    close_file(2);
+    EXPECT_EQ(read_bytes("out.txt"), "x\r\n");
+    EXPECT_EQ(last_error(), 1);
+
+    // One OS write per write_text and per end_line.
+    open_for_writing("count.txt", 2);
+    ketrav::platform::fail_nth_call(1000, 1, false);
+    write_text(2, "abc");
+    write_text(2, "");
+    end_line(2);
+    EXPECT_EQ(ketrav::platform::calls_seen(), 2u);
+}
+
+TEST_F(TextFiles, ShortAndFailedWrites) {
+    open_for_writing("out.txt", 2);
+    ketrav::platform::short_write_nth_call(1, 2);
+    write_text(2, "abcd");
+    EXPECT_EQ(last_error(), error_disk_full);
+    ketrav::platform::short_write_nth_call(1, 1);
+    end_line(2);
+    EXPECT_EQ(last_error(), error_disk_full);
+    ketrav::platform::fail_nth_call(1, 112, false);
+    write_text(2, "zz");
+    EXPECT_EQ(last_error(), error_disk_full);
+    ketrav::platform::reset_call_hooks();
+    close_file(2);
+    EXPECT_EQ(read_bytes("out.txt"), "ab\r");
+}
+
+TEST_F(TextFiles, ReadFailuresEndTheFile) {
+    write_bytes("in.txt", std::string(200, 'r') + "\r\nlast\r\n");
+    open_for_reading("in.txt", 1);
+    // The next OS call positions for the second block; make it fail.
+    ketrav::platform::fail_nth_call(1, 23, false);
+    EXPECT_EQ(read_line(1), "");
+    EXPECT_EQ(last_error(), 72);
+    ketrav::platform::fail_nth_call(2, 30, false);
+    EXPECT_EQ(at_end(1), truth_true);
+    EXPECT_EQ(last_error(), 72);
+}
+
+TEST_F(TextFiles, EveryFailurePointLeavesNoHandleOpen) {
+    write_bytes("in.txt", std::string(300, 'q') + "\r\nImport\r\n");
+    write_bytes("old.txt", "old");
+    // Sweep the failing call over a whole scenario: each failure records a
+    // code, nothing crashes, and once all is closed no handle is left.
+    for (unsigned nth = 1; nth < 60; ++nth) {
+        ketrav::platform::fail_nth_call(nth, 1, false);
+        open_for_reading("in.txt", 1);
+        open_for_writing("out.txt", 2);
+        while (at_end(1) == truth_false) {
+            write_text(2, read_line(1));
+            end_line(2);
+        }
+        close_all();
+        delete_file("out.txt");
+        file_exists("in.txt");
+        bool fired = ketrav::platform::fault_fired();
+        ketrav::platform::SystemCall failed = ketrav::platform::failed_call();
+        ketrav::platform::reset_call_hooks();
+        if (failed == ketrav::platform::SystemCall::close_handle || failed == ketrav::platform::SystemCall::find_close)
+            ++refused_closes;
+        EXPECT_EQ(ketrav::platform::open_handle_count(), handles_before + refused_closes) << "failing call " << nth;
+        close_all();
+        if (!fired) break;
+    }
+}
+
+TEST_F(TextFiles, FileExists) {
+    write_bytes("plain.txt", "p");
+    write_bytes(".hidden.txt", "h");
+    std::filesystem::create_directory("folder");
+    record_error(1);
+    EXPECT_EQ(file_exists("plain.txt"), truth_true);
+    EXPECT_EQ(file_exists(".hidden.txt"), truth_true);
+    EXPECT_EQ(file_exists(""), truth_false);
+    EXPECT_EQ(file_exists("folder"), truth_false);
+    EXPECT_EQ(file_exists("plain.tx?"), truth_false);
+    EXPECT_EQ(file_exists("*.txt"), truth_false);
+    EXPECT_EQ(file_exists("plain.txt:"), truth_false);
+    EXPECT_EQ(file_exists("C:"), truth_false);
+    EXPECT_EQ(file_exists("missing.txt"), truth_false);
+    EXPECT_EQ(file_exists("plain.txt "), truth_false);  // used whole, not trimmed
+    EXPECT_EQ(last_error(), 1);
+#ifndef _WIN32
+    // Only regular files exist: a device or a FIFO would never end a read.
+    std::filesystem::create_symlink("/dev/zero", "zero.lnk");
+    std::filesystem::create_symlink("plain.txt", "plain.lnk");
+    EXPECT_EQ(file_exists("zero.lnk"), truth_false);
+    EXPECT_EQ(file_exists("/dev/zero"), truth_false);
+    EXPECT_EQ(file_exists("plain.lnk"), truth_true);
+#endif
+}
+
+TEST_F(TextFiles, DeleteFile) {
+    write_bytes("KetRAV1.txt", "1");
+    write_bytes("KetRAV2.txt", "2");
+    write_bytes("keep.log", "k");
+    record_error(1);
+    delete_file("");
+    EXPECT_EQ(last_error(), 1);
+    delete_file("KetRAV?.txt");
+    EXPECT_FALSE(ketrav::testing::exists("KetRAV1.txt"));
+    EXPECT_FALSE(ketrav::testing::exists("KetRAV2.txt"));
+    EXPECT_TRUE(ketrav::testing::exists("keep.log"));
+    EXPECT_EQ(last_error(), 1);
+    delete_file("missing.txt");
+    EXPECT_EQ(last_error(), error_file_not_found);
+
+    write_bytes("locked.txt", "l");
+    ketrav::testing::make_read_only("locked.txt", true);
+    delete_file("locked.txt");
+    EXPECT_EQ(last_error(), error_permission_denied);
+    EXPECT_TRUE(ketrav::testing::exists("locked.txt"));
+    ketrav::testing::make_read_only("locked.txt", false);
+
+    // A directory part with either separator deletes inside that directory,
+    // never a file of the same name here.
+    std::filesystem::create_directory("sub");
+    write_bytes("sub/a.txt", "sub");
+    write_bytes("a.txt", "here");
+    delete_file("sub/a.txt");
+    EXPECT_FALSE(ketrav::testing::exists("sub/a.txt"));
+    EXPECT_TRUE(ketrav::testing::exists("a.txt"));
+    write_bytes("sub/b.txt", "sub");
+    write_bytes("b.txt", "here");
+    delete_file("sub\\b.txt");
+    EXPECT_FALSE(ketrav::testing::exists("sub/b.txt"));
+    EXPECT_TRUE(ketrav::testing::exists("b.txt"));
+    write_bytes("sub/c.txt", "c");
+    write_bytes("sub/d.txt", "d");
+    std::filesystem::create_directory("sub/inner");
+    record_error(1);
+    delete_file("sub/");
+    EXPECT_FALSE(ketrav::testing::exists("sub/c.txt"));
+    EXPECT_FALSE(ketrav::testing::exists("sub/d.txt"));
+    EXPECT_TRUE(ketrav::testing::exists("sub/inner"));
+    EXPECT_EQ(last_error(), 1);
+}
+
+#ifndef _WIN32
+TEST_F(TextFiles, HiddenFilesAreNotDeleted) {
+    write_bytes(".hidden", "h");
+    record_error(1);
+    delete_file(".hidden");
+    EXPECT_TRUE(ketrav::testing::exists(".hidden"));
+    EXPECT_EQ(last_error(), 1);
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,89 @@
+// The text primitives.
+#include <gtest/gtest.h>
+
+#include "services/run_time_errors.h"
+#include "services/text.h"
+
+using namespace ketrav::services;
+
+TEST(Text, SubstringAndLength) {
+    const std::string t = "abcdef";
+    EXPECT_EQ(text_length(t), 6);
+    EXPECT_EQ(text_length(""), 0);
+    EXPECT_EQ(substring(t, 3, 2), "cd");
+    EXPECT_EQ(substring(t, 5, to_the_end), "ef");
+    EXPECT_EQ(substring(t, 7, 1), "");
+    EXPECT_EQ(substring(t, 0, 3), "");
+    EXPECT_EQ(substring(t, 2, 0), "");
+    EXPECT_EQ(substring(t, 1, to_the_end), t);
+    EXPECT_EQ(substring(t, 6, 1), "f");
+    EXPECT_EQ(substring("ab", 3, 15), "");  // the time stamp of a two-byte line
+    EXPECT_EQ(substring("", 1, 5), "");
+    EXPECT_EQ(substring(t, -3, 2), "");
+    EXPECT_EQ(substring(t, 2, -1), "");
+}
+
+TEST(Text, Find) {
+    EXPECT_EQ(find("xx  Import #12", "  Import #", 1), 3);
+    EXPECT_EQ(find("", "  Import #", 1), 0);
+    EXPECT_EQ(find("xx  import #12", "  Import #", 1), 0);
+    EXPECT_EQ(find("xx Import #12", "  Import #", 1), 0);
+    EXPECT_EQ(find("aXa", "a", 2), 3);
+    EXPECT_EQ(find("abc", "c", 4), 0);
+    EXPECT_EQ(find("abc", "abcd", 1), 0);
+    EXPECT_EQ(find("abc", "a", 0), 0);
+    EXPECT_EQ(find("abc", "c", 3), 3);
+    EXPECT_EQ(find("a to b to c", " to ", 1), 2);
+    EXPECT_EQ(find("a to b to c", " to ", 3), 7);
+    EXPECT_EQ(find("abc", "", 1), 0);
+}
+
+TEST(Text, SpacesAndRepeats) {
+    record_error(1);
+    EXPECT_EQ(spaces(0), "");
+    EXPECT_EQ(spaces(3), "   ");
+    EXPECT_EQ(repeat_char(3, "."), "...");
+    EXPECT_EQ(repeat_char(2, "xy"), "xx");
+    EXPECT_EQ(repeat_char(2, ""), std::string(2, '\0'));
+    EXPECT_EQ(repeat_char(0, "_"), "");
+    EXPECT_EQ(last_error(), 1);
+    EXPECT_EQ(spaces(-1), "");
+    EXPECT_EQ(last_error(), error_out_of_memory);
+    record_error(1);
+    EXPECT_EQ(repeat_char(-5, "."), "");
+    EXPECT_EQ(last_error(), error_out_of_memory);
+}
+
+TEST(Text, Trims) {
+    EXPECT_EQ(trim_spaces("  a b  "), "a b");
+    EXPECT_EQ(trim_spaces("    "), "");
+    EXPECT_EQ(trim_spaces(""), "");
+    EXPECT_EQ(trim_spaces("\t  x"), "\t  x");
+    EXPECT_EQ(trim_leading_spaces("  a "), "a ");
+    EXPECT_EQ(trim_trailing_spaces("  a "), "  a");
+    EXPECT_EQ(trim_trailing_spaces("a\r "), "a\r");
+    EXPECT_EQ(trim_spaces(std::string(" \0 ", 3)), std::string("\0", 1));
+
+    // Nothing to remove: the very same bytes come back, not a copy.
+    std::string untouched(1000, 'k');
+    const char* bytes = untouched.data();
+    std::string back = trim_spaces(std::move(untouched));
+    EXPECT_EQ(back.data(), bytes);
+}
+
+TEST(Text, EqualText) {
+    EXPECT_TRUE(equal_text("A", "A"));
+    EXPECT_FALSE(equal_text("A", "A "));
+    EXPECT_FALSE(equal_text("a", "A"));
+    EXPECT_TRUE(equal_text("", ""));
+    EXPECT_FALSE(equal_text("x", ""));
+    EXPECT_FALSE(equal_text(std::string("a\0b", 3), std::string("a\0c", 3)));
+    EXPECT_TRUE(equal_text(std::string("a\0b", 3), std::string("a\0b", 3)));
+}
+
+TEST(Text, NulBytesAreOrdinary) {
+    const std::string t("x\0y\0z", 5);
+    EXPECT_EQ(text_length(t), 5);
+    EXPECT_EQ(find(t, std::string("\0z", 2), 1), 4);
+    EXPECT_EQ(substring(t, 2, 3), std::string("\0y\0", 3));
+}

@@ -29,6 +29,9 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started);
 OsStatus wait_for_process(OsHandle process);
 OsStatus exit_code_of_process(OsHandle process, std::uint32_t& exit_code);
 
+// This process's identifier, as create_process reports it for a child.
+std::uint32_t current_process_id();
+
 // The directory that holds the running program.
 std::string running_program_directory();
 

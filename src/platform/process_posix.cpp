@@ -107,6 +107,8 @@ OsStatus exit_code_of_process(OsHandle process, std::uint32_t& exit_code) {
     return OsStatus::success();
 }
 
+std::uint32_t current_process_id() { return static_cast<std::uint32_t>(getpid()); }
+
 std::string running_program_directory() { return posix::own_directory(); }
 
 void exit_process(std::uint32_t code) { _exit(static_cast<int>(code & 0xFF)); }

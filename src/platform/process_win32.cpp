@@ -54,6 +54,8 @@ OsStatus exit_code_of_process(OsHandle process, std::uint32_t& exit_code) {
     return status;
 }
 
+std::uint32_t current_process_id() { return GetCurrentProcessId(); }
+
 std::string running_program_directory() {
     char path[MAX_PATH + 1] = {};
     DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);

@@ -1,0 +1,129 @@
+// The command runner and the sorting step. The test binary starts itself as
+// the child, so the same checks hold under Windows and on POSIX.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/call_table.h"
+#include "platform/command_line.h"
+#include "platform/process.h"
+#include "report/sorting_step.h"
+#include "services/command_runner.h"
+#include "services/run_time_errors.h"
+#include "test_support.h"
+
+using namespace ketrav::services;
+using ketrav::testing::read_bytes;
+using ketrav::testing::write_bytes;
+
+namespace {
+
+std::string self_program;  // this test binary, started again as a child
+
+// Child jobs: "--child record FILE ..." writes the command line it got into
+// FILE; "--child pid FILE" writes its process id there.
+int child_main(int argc, char** argv) {
+    std::string job = argc >= 4 ? argv[2] : "";
+    if (job == "record") {
+        write_bytes(argv[3], ketrav::platform::process_command_line(argc, argv));
+        return 0;
+    }
+    if (job == "pid") {
+        write_bytes(std::string(argv[3]) + ".tmp", std::to_string(ketrav::platform::current_process_id()));
+        std::filesystem::rename(std::string(argv[3]) + ".tmp", argv[3]);
+        return 0;
+    }
+    return 100;
+}
+
+class CommandRunner : public ::testing::Test {
+protected:
+    void SetUp() override { handles_before = ketrav::platform::open_handle_count(); }
+    void TearDown() override {
+        ketrav::platform::reset_call_hooks();
+        EXPECT_EQ(ketrav::platform::open_handle_count(), handles_before);
+    }
+    ketrav::testing::ScratchDirectory scratch;
+    int handles_before = 0;
+};
+
+TEST_F(CommandRunner, ExitCodeOfTheCommandInterpreter) {
+    EXPECT_EQ(run_command("cmd /c exit 3", show_normal, true, false), 3);
+    EXPECT_EQ(run_command("cmd /c exit 0", show_normal, true, false), 0);
+}
+
+TEST_F(CommandRunner, CommandLineIsCutAt256Characters) {
+    std::string line = ketrav::testing::command_word(self_program) + " --child record got.txt ";
+    while (line.size() < 300) line += "w" + std::to_string(line.size()) + " ";
+    ASSERT_EQ(run_command(line, show_normal, true, false), 0);
+    EXPECT_EQ(read_bytes("got.txt"), line.substr(0, 256));
+}
+
+TEST_F(CommandRunner, MissingProgramGivesZeroAndCode53) {
+    record_error(1);
+    EXPECT_EQ(run_command("ketrav-missing-program /x", show_normal, true, false), 0);
+    EXPECT_EQ(last_error(), error_file_not_found);
+    record_error(1);
+    EXPECT_EQ(run_command("", show_normal, true, false), 0);
+    EXPECT_NE(last_error(), 1);
+}
+
+TEST_F(CommandRunner, NotWaitingReturnsTheProcessId) {
+    std::string line = ketrav::testing::command_word(self_program) + " --child pid pid.txt";
+    std::int32_t pid = run_command(line, show_normal, false, false);
+    EXPECT_NE(pid, 0);
+    for (int i = 0; i < 1000 && !ketrav::testing::exists("pid.txt"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(read_bytes("pid.txt"), std::to_string(pid));
+}
+
+TEST_F(CommandRunner, StartFailuresAreRecorded) {
+    ketrav::platform::fail_nth_call(1, 5, false);
+    EXPECT_EQ(run_command("cmd /c exit 3", show_normal, true, false), 0);
+    EXPECT_EQ(last_error(), error_permission_denied);
+}
+
+TEST(CommandRunnerDeathTest, BadEnvironmentIsFatal) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            ketrav::platform::fail_nth_call(1, 10, false);
+            run_command("cmd /c exit 3", show_normal, true, false);
+        },
+        ::testing::ExitedWithCode(255), "");
+}
+
+TEST_F(CommandRunner, RelativeNamesResolveInTheCurrentDirectory) {
+    write_bytes("in.txt", "copied\r\n");
+    run_command("cmd /c type in.txt >out.txt", show_normal, true, false);
+    EXPECT_EQ(read_bytes("out.txt"), "copied\r\n");
+}
+
+TEST_F(CommandRunner, SortingStepOrdersRecordsByteWise) {
+    // LF and NUL stay inside their records; bytes above 127 sort last.
+    std::string lf("B\nrecord"), nul("A\0nul", 5), high("\xC4rger"), plain("Aplain");
+    write_bytes("KetRAV1.txt", high + "\r\n" + lf + "\r\n" + nul + "\r\n" + plain + "\r\n" + lf + "\r\n");
+    ketrav::report::sort_area_records();
+    EXPECT_EQ(read_bytes("KetRAV2.txt"), nul + "\r\n" + plain + "\r\n" + lf + "\r\n" + lf + "\r\n" + high + "\r\n");
+}
+
+TEST_F(CommandRunner, SortingStepMakesAreasAdjacent) {
+    write_bytes("KetRAV1.txt",
+                "B 1\r\nA 1\r\nB 2\r\nC 1\r\nA 2\r\nB 3\r\n");
+    ketrav::report::sort_area_records();
+    EXPECT_EQ(read_bytes("KetRAV2.txt"), "A 1\r\nA 2\r\nB 1\r\nB 2\r\nB 3\r\nC 1\r\n");
+    write_bytes("KetRAV1.txt", "");
+    ketrav::report::sort_area_records();
+    EXPECT_TRUE(ketrav::testing::exists("KetRAV2.txt"));
+    EXPECT_EQ(read_bytes("KetRAV2.txt"), "");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (ketrav::testing::is_child_run(argc, argv)) return child_main(argc, argv);
+    self_program = ketrav::testing::program_path("command_runner_test");
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,244 @@
+// The built program, run in scratch host directories; whole reports
+// compared byte for byte.
+#include <gtest/gtest.h>
+
+#include "platform/file_io.h"
+#include "test_support.h"
+
+using ketrav::testing::exists;
+using ketrav::testing::read_bytes;
+using ketrav::testing::write_bytes;
+
+namespace {
+
+const std::string crlf = "\r\n";
+const std::string rule(79, '_');
+
+struct KetravRun {
+    long exit_code = -1;
+    std::string report;
+    std::string stamp_before;
+    std::string stamp_after;
+};
+
+// Runs ketrav with `title` as its command tail in the current directory.
+KetravRun run_ketrav(const std::string& title) {
+    KetravRun run;
+    run.stamp_before = ketrav::testing::today_stamp();
+    std::string line = ketrav::testing::command_word(ketrav::testing::program_path("ketrav"));
+    if (!title.empty()) line += " " + title;
+    run.exit_code = ketrav::testing::run_and_wait(line);
+    run.stamp_after = ketrav::testing::today_stamp();
+    run.report = read_bytes("KetRAV.Rpt");
+    return run;
+}
+
+std::string header(const std::string& stamp, const std::string& first, const std::string& last,
+                   const std::string& title_line) {
+    return crlf + " KetRAV v1.0.E      Quelin Inbound Echomail Traffic Report           " + stamp + crlf + crlf +
+           std::string(29, ' ') + "From " + first + " to " + last + crlf + crlf + title_line + crlf + crlf + rule +
+           crlf + crlf;
+}
+
+std::string footer(const std::string& total_field) {
+    return crlf + rule + crlf + crlf + "    Total Messages = " + total_field + crlf + crlf;
+}
+
+// The report is right for the date either before or after the run.
+void expect_report(const KetravRun& run, const std::string& first, const std::string& last, const std::string& title_line,
+                   const std::string& areas, const std::string& total_field) {
+    EXPECT_EQ(run.exit_code, 0);
+    std::string body = areas + footer(total_field);
+    std::string expected = header(run.stamp_before, first, last, title_line) + body;
+    if (run.report != expected) expected = header(run.stamp_after, first, last, title_line) + body;
+    EXPECT_EQ(run.report, expected);
+    EXPECT_FALSE(exists("KetRAV1.txt"));
+    EXPECT_FALSE(exists("KetRAV2.txt"));
+}
+
+std::string import_line(const std::string& stamp, const std::string& tag) {
+    return "  " + stamp + "  Import #1 from 2:5020/1 to " + tag + crlf;
+}
+
+std::string log_of(const std::vector<std::pair<std::string, std::string>>& stamps_and_tags) {
+    std::string log;
+    for (const auto& [stamp, tag] : stamps_and_tags) log += import_line(stamp, tag);
+    return log;
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override { std::filesystem::create_directory("logs"); }
+    ketrav::testing::ScratchDirectory scratch;
+};
+
+TEST_F(EndToEnd, CompleteSmallRun) {
+    write_bytes("logs/qtoss.log", "  261130 08:00:00 qtoss started" + crlf + import_line("261201 10:00:00", "B") +
+                                      import_line("261202 11:00:00", "A") + "  261203 12:00:00 Scanning" + crlf +
+                                      import_line("261204 13:00:00", "A") + "  261205 14:00:00 qtoss ended" + crlf);
+    KetravRun run = run_ketrav("My BBS");
+    expect_report(run, "261201", "261205", std::string(37, ' ') + "My BBS",
+                  "A " + std::string(36, '.') + " :       2  66.6%" + crlf +  //
+                      "B " + std::string(36, '.') + " :       1  33.3%" + crlf,
+                  "      3");
+    // Every area line is 55 characters, the total line 28.
+    EXPECT_NE(run.report.find(crlf + "A " + std::string(36, '.') + " :       2  66.6%" + crlf), std::string::npos);
+    EXPECT_NE(run.report.find(crlf + "    Total Messages =       3" + crlf), std::string::npos);
+}
+
+TEST_F(EndToEnd, AreaLinesWithCutShares) {
+    std::vector<std::pair<std::string, std::string>> imports;
+    for (int i = 0; i < 12; ++i) imports.push_back({"261201 10:00:00", "TENCHARTAG"});
+    for (int i = 0; i < 28; ++i) imports.push_back({"261202 10:00:00", "OTHER.AREA"});
+    write_bytes("logs/qtoss.log", log_of(imports));
+    KetravRun run = run_ketrav("");
+    expect_report(run, "261201", "261202", std::string(40, ' '),
+                  "OTHER.AREA " + std::string(27, '.') + " :      28  70.0%" + crlf + "TENCHARTAG " +
+                      std::string(27, '.') + " :      12  30.0%" + crlf,
+                  "     40");
+
+    // 125 imports: 64 give 51.1 and 1 gives 0.7, cut after rounding the
+    // quotient; a thousandth or less gets no share at all.
+    imports.clear();
+    for (int i = 0; i < 64; ++i) imports.push_back({"261203 10:00:00", "BIG"});
+    imports.push_back({"261204 10:00:00", "ONE"});
+    for (int i = 0; i < 60; ++i) imports.push_back({"261205 10:00:00", "REST"});
+    write_bytes("logs/qtoss.log", log_of(imports));
+    run = run_ketrav("Net 5020");
+    expect_report(run, "261203", "261205", std::string(36, ' ') + "Net 5020",
+                  "BIG " + std::string(34, '.') + " :      64  51.1%" + crlf + "ONE " + std::string(34, '.') +
+                      " :       1   0.7%" + crlf + "REST " + std::string(33, '.') + " :      60  48.0%" + crlf,
+                  "    125");
+}
+
+TEST_F(EndToEnd, TinyAreasAndLargeCounts) {
+    std::string log;
+    for (int i = 0; i < 2000; ++i) log += import_line("261201 10:00:00", "HUGE");
+    log += import_line("261202 10:00:00", "TINY");
+    write_bytes("logs/qtoss.log", log);
+    KetravRun run = run_ketrav("");
+    expect_report(run, "261201", "261202", std::string(40, ' '),
+                  "HUGE " + std::string(33, '.') + " :   2,000  99.9%" + crlf + "TINY " + std::string(33, '.') +
+                      " :       1" + crlf,
+                  "  2,001");
+}
+
+TEST_F(EndToEnd, NoImportsOrNoLog) {
+    write_bytes("logs/qtoss.log", "  261201 10:00:00 nothing imported" + crlf + "  261202 10:00:00 done" + crlf);
+    KetravRun run = run_ketrav("");
+    expect_report(run, "", "261202", std::string(40, ' '), "", "      0");
+
+    std::filesystem::remove("logs/qtoss.log");
+    run = run_ketrav("");
+    expect_report(run, "", "", std::string(40, ' '), "", "      0");
+}
+
+TEST_F(EndToEnd, BlankCaseAndLongTags) {
+    std::string long_a = std::string(36, 'L') + "-first", long_b = std::string(36, 'L') + "-second";
+    write_bytes("logs/qtoss.log", log_of({{"261201 10:00:00", ""},
+                                          {"261201 10:00:01", "fidotest"},
+                                          {"261201 10:00:02", "FIDOTEST"},
+                                          {"261201 10:00:03", "   "},
+                                          {"261201 10:00:04", long_a},
+                                          {"261201 10:00:05", "fidotest"},
+                                          {"261201 10:00:06", long_b}}));
+    KetravRun run = run_ketrav("");
+    // Blank tags count in the total but are never listed; letter case makes
+    // two areas; tags alike in their first 36 characters make one.
+    expect_report(run, "261201", "261201", std::string(40, ' '),
+                  "FIDOTEST " + std::string(29, '.') + " :       1  14.2%" + crlf + std::string(36, 'L') + " . :       2  28.5%" +
+                      crlf + "fidotest " + std::string(29, '.') + " :       2  28.5%" + crlf,
+                  "      7");
+}
+
+TEST_F(EndToEnd, TitlesOfEveryLength) {
+    write_bytes("logs/qtoss.log", "");
+    auto words_of_length = [](std::size_t length) {
+        std::string title;
+        while (title.size() < length) title += title.size() % 6 == 5 ? ' ' : 'T';
+        if (!title.empty() && title.back() == ' ') title.back() = 'E';
+        return title;
+    };
+    struct Case {
+        std::size_t length;
+        std::size_t indent;
+    };
+    for (Case c : {Case{0, 40}, Case{6, 37}, Case{5, 38}, Case{7, 36}, Case{81, 0}, Case{82, 0}, Case{120, 0}}) {
+        std::string title = words_of_length(c.length);
+        KetravRun run = run_ketrav(title);
+        expect_report(run, "", "", std::string(c.indent, ' ') + title, "", "      0");
+    }
+}
+
+TEST_F(EndToEnd, Configuration) {
+    write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "DEFAULT"));
+    std::filesystem::create_directory("other");
+    write_bytes("other/my.log", import_line("261202 10:00:00", "CONFIGURED"));
+    const std::string default_line = "DEFAULT " + std::string(30, '.') + " :       1 100.0%" + crlf;
+    const std::string configured_line = "CONFIGURED " + std::string(27, '.') + " :       1 100.0%" + crlf;
+
+    write_bytes("ketrav.ini", "other\\my.log" + crlf + "logs\\qtoss.log" + crlf);
+    expect_report(run_ketrav(""), "261202", "261202", std::string(40, ' '), configured_line, "      1");
+
+    write_bytes("ketrav.ini", "other/missing.log" + crlf);
+    expect_report(run_ketrav(""), "261201", "261201", std::string(40, ' '), default_line, "      1");
+
+    write_bytes("ketrav.ini", crlf + "other\\my.log" + crlf);
+    expect_report(run_ketrav(""), "261201", "261201", std::string(40, ' '), default_line, "      1");
+
+    write_bytes("ketrav.ini", "");
+    expect_report(run_ketrav(""), "261201", "261201", std::string(40, ' '), default_line, "      1");
+
+    // LF alone: the file is one line, which names nothing.
+    write_bytes("ketrav.ini", "other\\my.log\nlogs\\qtoss.log\n");
+    expect_report(run_ketrav(""), "261201", "261201", std::string(40, ' '), default_line, "      1");
+
+    // A configured log with no lines: the last date stays empty.
+    write_bytes("other/empty.log", "");
+    write_bytes("ketrav.ini", "other\\empty.log" + crlf);
+    expect_report(run_ketrav(""), "", "", std::string(40, ' '), "", "      0");
+}
+
+TEST_F(EndToEnd, LineFeedLogIsOneLine) {
+    write_bytes("logs/qtoss.log", "  261201 10:00:00  Import #1 to A\n  261202 10:00:00  Import #2 to B\n");
+    KetravRun run = run_ketrav("");
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_NE(run.report.find("    Total Messages =       1" + crlf), std::string::npos);
+    EXPECT_NE(run.report.find("From 261201 to 261201" + crlf), std::string::npos);
+}
+
+TEST_F(EndToEnd, ReplacesReportAndLeftovers) {
+    write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "AREA"));
+    write_bytes("KetRAV.Rpt", std::string(5000, 'x'));
+    write_bytes("KetRAV1.txt", "STALE ONE" + crlf);
+    write_bytes("KetRAV2.txt", "STALE TWO" + crlf + "STALE TWO" + crlf);
+    const std::string area_line = "AREA " + std::string(33, '.') + " :       1 100.0%" + crlf;
+    KetravRun first = run_ketrav("");
+    expect_report(first, "261201", "261201", std::string(40, ' '), area_line, "      1");
+    KetravRun second = run_ketrav("");
+    expect_report(second, "261201", "261201", std::string(40, ' '), area_line, "      1");
+}
+
+TEST_F(EndToEnd, ReportHeldOpenElsewhere) {
+    write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "AREA"));
+    write_bytes("KetRAV.Rpt", "held");
+    ketrav::platform::OsHandle holder;
+    ASSERT_TRUE(ketrav::platform::open_file("KetRAV.Rpt", ketrav::platform::FileAccess::read, holder).ok);
+    KetravRun run = run_ketrav("");
+    ketrav::platform::close_handle(holder);
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(read_bytes("KetRAV.Rpt"), "held");
+    EXPECT_FALSE(exists("KetRAV1.txt"));
+    EXPECT_FALSE(exists("KetRAV2.txt"));
+}
+
+TEST_F(EndToEnd, LogHeldOpenElsewhereReadsAsEmpty) {
+    write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "AREA"));
+    ketrav::platform::OsHandle holder;
+    ASSERT_TRUE(ketrav::platform::open_file("logs/qtoss.log", ketrav::platform::FileAccess::read, holder).ok);
+    KetravRun run = run_ketrav("");
+    ketrav::platform::close_handle(holder);
+    expect_report(run, "", "", std::string(40, ' '), "", "      0");
+}
+
+}  // namespace

@@ -10,9 +10,9 @@
 
 namespace {
 
-const char* const areas[] = {"RU.ANIME",     "SU.GENERAL",  "FIDOTEST",    "NET5020.LOCAL",
-                             "Z2.ADMIN",     "R50.SYSOP",   "SU.HARDW.PC", "RU.LINUX",
-                             "SU.BOOKS",     "RU.FTN.DEVELOP", "N5020.CHAT", "PVT.QUELIN.USERS"};
+const char* const areas[] = {"RU.ANIME", "SU.GENERAL",     "FIDOTEST",    "NET5020.LOCAL",
+                             "Z2.ADMIN", "R50.SYSOP",      "SU.HARDW.PC", "RU.LINUX",
+                             "SU.BOOKS", "RU.FTN.DEVELOP", "N5020.CHAT",  "PVT.QUELIN.USERS"};
 const char* const nodes[] = {"2:5020/52", "2:5020/1024", "2:5030/1", "2:463/68", "2:5020/9999.2"};
 
 // YYMMDD for day `n` after 2026-11-23.
@@ -33,7 +33,8 @@ int long_line(std::FILE* out, long bytes) {
     std::fputs(head.c_str(), out);
     std::string chunk(65536, 'T');
     for (long left = bytes - static_cast<long>(head.size()); left > 0; left -= static_cast<long>(chunk.size()))
-        std::fwrite(chunk.data(), 1, left < static_cast<long>(chunk.size()) ? static_cast<std::size_t>(left) : chunk.size(), out);
+        std::fwrite(chunk.data(), 1,
+                    left < static_cast<long>(chunk.size()) ? static_cast<std::size_t>(left) : chunk.size(), out);
     std::fputs("\r\n", out);
     return 0;
 }

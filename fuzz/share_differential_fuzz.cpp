@@ -33,10 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::memcpy(&x, data, 8);
         std::memcpy(&y, data + 8, 8);
         volatile long double product = static_cast<long double>(x) * y, ratio = static_cast<long double>(x) / y;
-        double mine_product = services::to_double(services::multiply(services::extended_from_double(x), services::extended_from_double(y)));
-        double mine_ratio = services::to_double(services::divide(services::extended_from_double(x), services::extended_from_double(y)));
+        double mine_product = services::to_double(
+            services::multiply(services::extended_from_double(x), services::extended_from_double(y)));
+        double mine_ratio =
+            services::to_double(services::divide(services::extended_from_double(x), services::extended_from_double(y)));
         auto same = [](double p, double q) { return (std::isnan(p) && std::isnan(q)) || p == q; };
-        if (!same(mine_product, static_cast<double>(product)) || !same(mine_ratio, static_cast<double>(ratio))) std::abort();
+        if (!same(mine_product, static_cast<double>(product)) || !same(mine_ratio, static_cast<double>(ratio)))
+            std::abort();
     }
     return 0;
 }

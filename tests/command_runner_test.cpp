@@ -1,5 +1,7 @@
 // The command runner and the sorting step. The test binary starts itself as
 // the child, so the same checks hold under Windows and on POSIX.
+#include "services/command_runner.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,7 +11,6 @@
 #include "platform/command_line.h"
 #include "platform/process.h"
 #include "report/sorting_step.h"
-#include "services/command_runner.h"
 #include "services/run_time_errors.h"
 #include "test_support.h"
 
@@ -38,7 +39,7 @@ int child_main(int argc, char** argv) {
 }
 
 class CommandRunner : public ::testing::Test {
-protected:
+   protected:
     void SetUp() override { handles_before = ketrav::platform::open_handle_count(); }
     void TearDown() override {
         ketrav::platform::reset_call_hooks();
@@ -110,8 +111,7 @@ TEST_F(CommandRunner, SortOrdersRecordsByteWise) {
 }
 
 TEST_F(CommandRunner, SortingStepMakesAreasAdjacent) {
-    write_bytes("KetRAV1.txt",
-                "B 1\r\nA 1\r\nB 2\r\nC 1\r\nA 2\r\nB 3\r\n");
+    write_bytes("KetRAV1.txt", "B 1\r\nA 1\r\nB 2\r\nC 1\r\nA 2\r\nB 3\r\n");
     ketrav::report::sort_area_records();
     EXPECT_EQ(read_bytes("KetRAV2.txt"), "A 1\r\nA 2\r\nB 1\r\nB 2\r\nB 3\r\nC 1\r\n");
     write_bytes("KetRAV1.txt", "");

@@ -1,7 +1,8 @@
 // The date stamp and the command tail.
+#include "services/date_and_command_tail.h"
+
 #include <gtest/gtest.h>
 
-#include "services/date_and_command_tail.h"
 #include "services/run_time_errors.h"
 #include "test_support.h"
 

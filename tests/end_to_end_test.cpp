@@ -45,8 +45,8 @@ std::string footer(const std::string& total_field) {
 }
 
 // The report is right for the date either before or after the run.
-void expect_report(const KetravRun& run, const std::string& first, const std::string& last, const std::string& title_line,
-                   const std::string& areas, const std::string& total_field) {
+void expect_report(const KetravRun& run, const std::string& first, const std::string& last,
+                   const std::string& title_line, const std::string& areas, const std::string& total_field) {
     EXPECT_EQ(run.exit_code, 0);
     std::string body = areas + footer(total_field);
     std::string expected = header(run.stamp_before, first, last, title_line) + body;
@@ -67,7 +67,7 @@ std::string log_of(const std::vector<std::pair<std::string, std::string>>& stamp
 }
 
 class EndToEnd : public ::testing::Test {
-protected:
+   protected:
     void SetUp() override { std::filesystem::create_directory("logs"); }
     ketrav::testing::ScratchDirectory scratch;
 };
@@ -146,8 +146,8 @@ TEST_F(EndToEnd, BlankCaseAndLongTags) {
     // Blank tags count in the total but are never listed; letter case makes
     // two areas; tags alike in their first 36 characters make one.
     expect_report(run, "261201", "261201", std::string(40, ' '),
-                  "FIDOTEST " + std::string(29, '.') + " :       1  14.2%" + crlf + std::string(36, 'L') + " . :       2  28.5%" +
-                      crlf + "fidotest " + std::string(29, '.') + " :       2  28.5%" + crlf,
+                  "FIDOTEST " + std::string(29, '.') + " :       1  14.2%" + crlf + std::string(36, 'L') +
+                      " . :       2  28.5%" + crlf + "fidotest " + std::string(29, '.') + " :       2  28.5%" + crlf,
                   "      7");
 }
 

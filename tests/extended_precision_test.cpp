@@ -1,5 +1,7 @@
 // The extended-precision helper: floor_value, the share rule, and a
 // differential check against the x87 unit where `long double` is its format.
+#include "services/extended_precision.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,7 +11,6 @@
 
 #include "platform/floating_point.h"
 #include "report/area_share.h"
-#include "services/extended_precision.h"
 #include "services/number_pictures.h"
 
 using namespace ketrav::services;
@@ -83,7 +84,7 @@ TEST(AreaShare, TitleIndentRoundsHalvesToEven) {
 constexpr bool has_x87_long_double = std::numeric_limits<long double>::digits == 64;
 
 class X87Rounding : public ::testing::Test {
-protected:
+   protected:
     void SetUp() override {
         if (!has_x87_long_double) GTEST_SKIP() << "long double is not the x87 format here";
         ketrav::platform::set_floating_point_control(ketrav::platform::x87_run_control_word);
@@ -154,10 +155,11 @@ TEST_F(X87Rounding, ExpansionAgreesWithTheX87Unit) {
     std::mt19937_64 random(11);
     for (int i = 0; i < 20000; ++i) {
         // Counts, tenths as the share makes them, and arbitrary doubles.
-        double value = i % 3 == 0   ? static_cast<double>(1 + random() % 2147483647u)
-                       : i % 3 == 1 ? to_double(divide(extended_from_integer(static_cast<std::int64_t>(random() % 10000)),
-                                                       extended_from_integer(10)))
-                                    : std::ldexp(static_cast<double>(random() >> 11), -static_cast<int>(random() % 80));
+        double value = i % 3 == 0 ? static_cast<double>(1 + random() % 2147483647u)
+                       : i % 3 == 1
+                           ? to_double(divide(extended_from_integer(static_cast<std::int64_t>(random() % 10000)),
+                                              extended_from_integer(10)))
+                           : std::ldexp(static_cast<double>(random() >> 11), -static_cast<int>(random() % 80));
         if (value < 1e-8) continue;
         DecimalExpansion mine = decimal_expansion(extended_from_double(value));
         std::string digits;

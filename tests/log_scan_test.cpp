@@ -1,9 +1,10 @@
 // The first pass: import lines to area records, the total and the period.
+#include "report/log_scan.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "report/log_scan.h"
 #include "report/run_values.h"
 #include "services/run_time_errors.h"
 #include "services/text_files.h"
@@ -39,7 +40,7 @@ std::string import_line(const std::string& middle, const std::string& tag) {
 }
 
 class LogScan : public ::testing::Test {
-protected:
+   protected:
     ketrav::testing::ScratchDirectory scratch;
 };
 
@@ -47,8 +48,8 @@ TEST_F(LogScan, RecordsTotalAndPeriod) {
     Scan s = scan("  261201 09:00:00 start\r\n" + import_line(" from 2:5020/1", "FIDOTEST01") +
                   "  261203 09:00:00 Import #2 to IGNORED\r\n" + "  261204 09:00:00  import #3 to IGNORED\r\n" +
                   "  261205 09:00:00  Import #4 from x to AREA.TWO\r\n" + "  261209 23:59:59 end\r\n");
-    EXPECT_EQ(s.records, "FIDOTEST01" + std::string(27, ' ') + stamp + "\r\n" + "AREA.TWO" +
-                             std::string(29, ' ') + "261205 09:00:00\r\n");
+    EXPECT_EQ(s.records, "FIDOTEST01" + std::string(27, ' ') + stamp + "\r\n" + "AREA.TWO" + std::string(29, ' ') +
+                             "261205 09:00:00\r\n");
     EXPECT_EQ(s.run.total, 2);
     EXPECT_EQ(s.run.first_date, "261206");
     EXPECT_EQ(s.run.last_date, "261209");
@@ -113,8 +114,8 @@ TEST_F(LogScan, GeneratedLogGivesOneRecordPerImport) {
     int imports = 0;
     for (int i = 0; i < 5000; ++i) {
         std::string day = std::to_string(261201 + static_cast<int>(random() % 28));
-        std::string line_stamp = day + " 12:" + std::to_string(10 + random() % 50) + ":" +
-                                 std::to_string(10 + random() % 50);
+        std::string line_stamp =
+            day + " 12:" + std::to_string(10 + random() % 50) + ":" + std::to_string(10 + random() % 50);
         if (random() % 3 == 0) {
             log += "  " + line_stamp + " Scanning inbound\r\n";
             continue;

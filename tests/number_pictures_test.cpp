@@ -1,11 +1,11 @@
 // Number pictures: the worked examples, rounding at the last digit, signs,
 // widening, and the decimal expansion behind them.
+#include "services/number_pictures.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-
-#include "services/number_pictures.h"
 
 using namespace ketrav::services;
 
@@ -32,8 +32,8 @@ TEST(NumberPictures, ParsesTheFields) {
     EXPECT_EQ(framed.begin, 7u);
     EXPECT_EQ(framed.end, 10u);
     EXPECT_EQ(framed.field.fraction_positions, 2);
-    EXPECT_EQ(parse_picture("#.#.#").field.width, 3);     // a second point ends the field
-    EXPECT_EQ(parse_picture("##.#,#").field.width, 4);    // so does a comma after the point
+    EXPECT_EQ(parse_picture("#.#.#").field.width, 3);   // a second point ends the field
+    EXPECT_EQ(parse_picture("##.#,#").field.width, 4);  // so does a comma after the point
     EXPECT_EQ(parse_picture("#,#,#").field.integer_positions, 5);
     EXPECT_FALSE(parse_picture("no field.").found);
 }

@@ -17,7 +17,7 @@ SystemCall failing_call = SystemCall::count;
 OsError fail_chosen_call(SystemCall call, std::uint32_t&) { return call == failing_call ? 1234u : 0u; }
 
 class CallTable : public ::testing::Test {
-protected:
+   protected:
     void TearDown() override { reset_call_hooks(); }
 };
 
@@ -32,8 +32,9 @@ OsStatus exercise(SystemCall call) {
     char byte = 0;
     OsStatus result;
     OsStatus statuses[] = {
-        file_kind(file, kind),          set_file_pointer(file, 0),       set_end_of_file(file),
-        read_file(file, &byte, 1, count), write_file(file, "x", 1, count), close_handle(file),
+        file_kind(file, kind),           set_file_pointer(file, 0),
+        set_end_of_file(file),           read_file(file, &byte, 1, count),
+        write_file(file, "x", 1, count), close_handle(file),
     };
     SystemCall file_calls[] = {SystemCall::file_type, SystemCall::set_file_pointer, SystemCall::set_end_of_file,
                                SystemCall::read_file, SystemCall::write_file,       SystemCall::close_handle};
@@ -62,7 +63,8 @@ OsStatus exercise(SystemCall call) {
     if (call == SystemCall::delete_file) return delete_file("probe.txt");
 
     ProcessStart start;
-    start.command_line = ketrav::testing::command_word(ketrav::testing::program_path("platform_call_table_test")) + " --gtest_list_tests";
+    start.command_line = ketrav::testing::command_word(ketrav::testing::program_path("platform_call_table_test")) +
+                         " --gtest_list_tests";
     ProcessHandles started;
     OsStatus created = create_process(start, started);
     if (call == SystemCall::create_process) return created;

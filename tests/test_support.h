@@ -11,14 +11,14 @@ namespace ketrav::testing {
 // A fresh directory that is made the current directory for the life of the
 // object; the earlier current directory comes back and the scratch goes.
 class ScratchDirectory {
-public:
+   public:
     ScratchDirectory();
     ~ScratchDirectory();
     ScratchDirectory(const ScratchDirectory&) = delete;
     ScratchDirectory& operator=(const ScratchDirectory&) = delete;
     const std::filesystem::path& path() const { return path_; }
 
-private:
+   private:
     std::filesystem::path earlier_;
     std::filesystem::path path_;
 };

@@ -1,11 +1,12 @@
 // Text files by slot: line rules, slots, error codes, and every failure path
 // reached through the OS layer's fault hook.
+#include "services/text_files.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/call_table.h"
 #include "services/file_names.h"
 #include "services/run_time_errors.h"
-#include "services/text_files.h"
 #include "test_support.h"
 
 using namespace ketrav::services;
@@ -16,7 +17,7 @@ using ketrav::testing::write_bytes;
 namespace {
 
 class TextFiles : public ::testing::Test {
-protected:
+   protected:
     void SetUp() override { handles_before = ketrav::platform::open_handle_count(); }
     void TearDown() override {
         ketrav::platform::reset_call_hooks();
@@ -48,7 +49,9 @@ TEST_F(TextFiles, LineRules) {
     EXPECT_EQ(all_lines("x\r\r\ny"), (Lines{"x", "", "y"}));
     EXPECT_EQ(all_lines("x\n\ry"), (Lines{"x\n", "y"}));
     EXPECT_EQ(all_lines(std::string("a\0b\r\n", 5)), (Lines{std::string("a\0b", 3)}));
-    EXPECT_EQ(all_lines("x\r\n\x1A" "more\r\n"), (Lines{"x"}));
+    EXPECT_EQ(all_lines("x\r\n\x1A"
+                        "more\r\n"),
+              (Lines{"x"}));
     EXPECT_EQ(all_lines(""), Lines{});
     EXPECT_EQ(all_lines("only LF\nlines\n"), (Lines{"only LF\nlines\n"}));
 }
@@ -60,7 +63,9 @@ TEST_F(TextFiles, LineRulesAcrossTheBlockBoundary) {
     // A CR as the very last byte of a block that ends the file.
     EXPECT_EQ(all_lines(first + "\r"), (Lines{first}));
     // A 0x1A as the first byte of the second block.
-    EXPECT_EQ(all_lines(std::string(128, 'b') + "\x1A" "c"), (Lines{std::string(128, 'b')}));
+    EXPECT_EQ(all_lines(std::string(128, 'b') + "\x1A"
+                                                "c"),
+              (Lines{std::string(128, 'b')}));
     // Long lines come back whole from one read_line.
     std::string long_line(300, 'L');
     std::string huge(100000, 'H');
@@ -68,7 +73,9 @@ TEST_F(TextFiles, LineRulesAcrossTheBlockBoundary) {
 }
 
 TEST_F(TextFiles, EndOfFileMarkAndReadingPastTheEnd) {
-    write_bytes("in.txt", "x\r\n\x1A" "more");
+    write_bytes("in.txt",
+                "x\r\n\x1A"
+                "more");
     open_for_reading("in.txt", 1);
     EXPECT_EQ(read_line(1), "x");
     EXPECT_EQ(at_end(1), truth_true);

@@ -1,8 +1,9 @@
 // The text primitives.
+#include "services/text.h"
+
 #include <gtest/gtest.h>
 
 #include "services/run_time_errors.h"
-#include "services/text.h"
 
 using namespace ketrav::services;
 

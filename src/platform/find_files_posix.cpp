@@ -58,8 +58,7 @@ OsStatus list_matches(const std::string& path, std::vector<FoundEntry>& found) {
             if (wildcard_match(last, name) && describe(join(directory, name), name, entry)) found.push_back(entry);
         }
         closedir(listing);
-        std::sort(found.begin(), found.end(),
-                  [](const FoundEntry& a, const FoundEntry& b) { return a.name < b.name; });
+        std::sort(found.begin(), found.end(), [](const FoundEntry& a, const FoundEntry& b) { return a.name < b.name; });
     }
     if (found.empty()) return posix::missing_status(path);
     return OsStatus::success();

@@ -31,8 +31,7 @@ bool redirect(const std::string& name, int flags, int target) {
 // In the child: the stage's streams, then the builtin or the program.
 [[noreturn]] void run_stage(const PipelineStage& stage, BuiltinLookup builtin_for) {
     if (!stage.input.empty() && !redirect(stage.input, O_RDONLY, 0)) _exit(failed_stage);
-    if (!stage.output.empty() &&
-        !redirect(stage.output, O_WRONLY | O_CREAT | (stage.append ? O_APPEND : O_TRUNC), 1))
+    if (!stage.output.empty() && !redirect(stage.output, O_WRONLY | O_CREAT | (stage.append ? O_APPEND : O_TRUNC), 1))
         _exit(failed_stage);
     if (stage.words.empty()) _exit(0);
     if (BuiltinCommand builtin = builtin_for(stage.words[0])) {
@@ -42,8 +41,7 @@ bool redirect(const std::string& name, int flags, int target) {
     }
     std::string program;
     if (!find_program(stage.words[0], program).ok) {
-        std::fprintf(stderr, "'%s' is not recognized as an internal or external command.\n",
-                     stage.words[0].c_str());
+        std::fprintf(stderr, "'%s' is not recognized as an internal or external command.\n", stage.words[0].c_str());
         _exit(failed_stage);
     }
     std::vector<std::string> words = stage.words;

@@ -36,8 +36,7 @@ bool wildcard_match(const std::string& pattern, const std::string& name) {
     if (glob(pattern.data(), pattern.size(), name.data(), name.size())) return true;
     // A trailing ".*" also matches a name with no extension: "*.*" matches
     // every name and "x.*" matches "x", as on Windows.
-    if (pattern.size() >= 2 && pattern.compare(pattern.size() - 2, 2, ".*") == 0 &&
-        name.find('.') == std::string::npos)
+    if (pattern.size() >= 2 && pattern.compare(pattern.size() - 2, 2, ".*") == 0 && name.find('.') == std::string::npos)
         return glob(pattern.data(), pattern.size() - 2, name.data(), name.size());
     return false;
 }

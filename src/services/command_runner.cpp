@@ -9,8 +9,7 @@
 
 namespace ketrav::services {
 
-std::int32_t run_command(const std::string& command_line, std::uint16_t window_style, bool wait,
-                         bool inherit_handles) {
+std::int32_t run_command(const std::string& command_line, std::uint16_t window_style, bool wait, bool inherit_handles) {
     platform::ProcessStart start;
     try {
         start.command_line = command_line.substr(0, longest_command_line);

@@ -13,7 +13,6 @@ inline constexpr std::uint16_t show_normal = 1;
 // in the current directory with this environment. With `wait`, returns its
 // exit code once it has ended; without, its process id at once. 0 and a
 // recorded error code when it cannot start.
-std::int32_t run_command(const std::string& command_line, std::uint16_t window_style, bool wait,
-                         bool inherit_handles);
+std::int32_t run_command(const std::string& command_line, std::uint16_t window_style, bool wait, bool inherit_handles);
 
 }  // namespace ketrav::services

@@ -33,7 +33,7 @@ std::size_t find_tail(const std::string& line) {
         return i;
     }
     i = 1;
-    while (i < n && static_cast<unsigned char>(line[i]) > 32) ++i;
+    while (i<n&& static_cast<unsigned char>(line[i])> 32) ++i;
     if (i < n && line[i] == ' ') {
         while (i < n && line[i] == ' ') ++i;
     }

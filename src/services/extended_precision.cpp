@@ -76,8 +76,8 @@ Extended extended_from_unsigned(std::uint64_t value) {
 }
 
 Extended extended_from_integer(std::int64_t value) {
-    std::uint64_t magnitude = value < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(value)
-                                        : static_cast<std::uint64_t>(value);
+    std::uint64_t magnitude =
+        value < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     Extended result = extended_from_unsigned(magnitude);
     result.negative = value < 0;
     return result;
@@ -87,8 +87,7 @@ double to_double(const Extended& value) {
     switch (value.kind) {
         case Kind::not_a_number: return std::numeric_limits<double>::quiet_NaN();
         case Kind::infinite:
-            return value.negative ? -std::numeric_limits<double>::infinity()
-                                  : std::numeric_limits<double>::infinity();
+            return value.negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
         case Kind::zero: return value.negative ? -0.0 : 0.0;
         case Kind::finite: break;
     }

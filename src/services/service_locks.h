@@ -8,25 +8,25 @@ namespace ketrav::services {
 
 // A single word taken by an atomic exchange and released by a plain store.
 class ServiceLock {
-public:
+   public:
     void take() {
         while (word_.exchange(true, std::memory_order_acquire)) {
         }
     }
     void release() { word_.store(false, std::memory_order_release); }
 
-private:
+   private:
     std::atomic<bool> word_{false};
 };
 
 class LockHeld {
-public:
+   public:
     explicit LockHeld(ServiceLock& lock) : lock_(lock) { lock_.take(); }
     ~LockHeld() { lock_.release(); }
     LockHeld(const LockHeld&) = delete;
     LockHeld& operator=(const LockHeld&) = delete;
 
-private:
+   private:
     ServiceLock& lock_;
 };
 

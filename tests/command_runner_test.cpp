@@ -20,8 +20,6 @@ using ketrav::testing::write_bytes;
 
 namespace {
 
-std::string self_program;  // this test binary, started again as a child
-
 // Child jobs: "--child record FILE ..." writes the command line it got into
 // FILE; "--child pid FILE" writes its process id there.
 int child_main(int argc, char** argv) {
@@ -55,7 +53,7 @@ TEST_F(CommandRunner, ExitCodeOfTheCommandInterpreter) {
 }
 
 TEST_F(CommandRunner, CommandLineIsCutAt256Characters) {
-    std::string line = ketrav::testing::command_word(self_program) + " --child record got.txt ";
+    std::string line = ketrav::testing::child_command("record got.txt ");
     for (char c = 'a'; line.size() < 300; c = c == 'z' ? 'a' : static_cast<char>(c + 1)) line += c;
     ASSERT_EQ(run_command(line, show_normal, true, false), 0);
     EXPECT_EQ(read_bytes("got.txt"), line.substr(0, 256));
@@ -71,7 +69,7 @@ TEST_F(CommandRunner, MissingProgramGivesZeroAndCode53) {
 }
 
 TEST_F(CommandRunner, NotWaitingReturnsTheProcessId) {
-    std::string line = ketrav::testing::command_word(self_program) + " --child pid pid.txt";
+    std::string line = ketrav::testing::child_command("pid pid.txt");
     std::int32_t pid = run_command(line, show_normal, false, false);
     EXPECT_NE(pid, 0);
     for (int i = 0; i < 1000 && !ketrav::testing::exists("pid.txt"); ++i)
@@ -123,8 +121,5 @@ TEST_F(CommandRunner, SortingStepMakesAreasAdjacent) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (ketrav::testing::is_child_run(argc, argv)) return child_main(argc, argv);
-    self_program = ketrav::testing::program_path("command_runner_test");
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return ketrav::testing::run_tests_or_child_job(argc, argv, "command_runner_test", child_main);
 }

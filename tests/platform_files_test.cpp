@@ -13,8 +13,6 @@ using ketrav::testing::ScratchDirectory;
 
 namespace {
 
-std::string self_program;  // this test binary, started again as a child
-
 // Child job: "--child open NAME" tries to open NAME for reading and exits
 // with the Windows error it got (0 when the open succeeded).
 int child_main(int argc, char** argv) {
@@ -47,7 +45,7 @@ TEST(PlatformFiles, SecondOpenInOneProcessIsASharingViolation) {
 TEST(PlatformFiles, SecondOpenInAnotherProcessIsASharingViolation) {
     ScratchDirectory scratch;
     ketrav::testing::write_bytes("held.txt", "held");
-    std::string child = ketrav::testing::command_word(self_program) + " --child open held.txt";
+    std::string child = ketrav::testing::child_command("open held.txt");
 
     EXPECT_EQ(ketrav::testing::run_and_wait(child), 0);
     OsHandle holder;
@@ -108,8 +106,5 @@ TEST(PlatformFiles, OpenFailuresCarryWindowsCodes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (ketrav::testing::is_child_run(argc, argv)) return child_main(argc, argv);
-    self_program = ketrav::testing::program_path("platform_files_test");
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return ketrav::testing::run_tests_or_child_job(argc, argv, "platform_files_test", child_main);
 }

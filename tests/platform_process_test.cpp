@@ -15,8 +15,6 @@ using namespace ketrav::platform;
 
 namespace {
 
-std::string self_program;  // this test binary, started again as a child
-
 // Child jobs: "--child exit N" exits with N; "--child record FILE ..." writes
 // the command line it got into FILE.
 int child_main(int argc, char** argv) {
@@ -31,11 +29,11 @@ int child_main(int argc, char** argv) {
 
 TEST(PlatformProcess, ExitCodeAndProcessId) {
     int before = open_handle_count();
-    EXPECT_EQ(ketrav::testing::run_and_wait(ketrav::testing::command_word(self_program) + " --child exit 3"), 3);
-    EXPECT_EQ(ketrav::testing::run_and_wait(ketrav::testing::command_word(self_program) + " --child exit 0"), 0);
+    EXPECT_EQ(ketrav::testing::run_and_wait(ketrav::testing::child_command("exit 3")), 3);
+    EXPECT_EQ(ketrav::testing::run_and_wait(ketrav::testing::child_command("exit 0")), 0);
 
     ProcessStart start;
-    start.command_line = ketrav::testing::command_word(self_program) + " --child exit 7";
+    start.command_line = ketrav::testing::child_command("exit 7");
     ProcessHandles started;
     ASSERT_TRUE(create_process(start, started).ok);
     EXPECT_NE(started.process_id, 0u);
@@ -60,7 +58,7 @@ TEST(PlatformProcess, MissingProgramIsFileNotFound) {
 
 TEST(PlatformProcess, ChildSeesTheCommandLine) {
     ketrav::testing::ScratchDirectory scratch;
-    std::string line = ketrav::testing::command_word(self_program) + " --child record got.txt alpha beta";
+    std::string line = ketrav::testing::child_command("record got.txt alpha beta");
     ASSERT_EQ(ketrav::testing::run_and_wait(line), 0);
     EXPECT_EQ(ketrav::testing::read_bytes("got.txt"), line);
 }
@@ -84,8 +82,5 @@ TEST(PlatformProcess, CommandLineSplitAndRebuilt) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (ketrav::testing::is_child_run(argc, argv)) return child_main(argc, argv);
-    self_program = ketrav::testing::program_path("platform_process_test");
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return ketrav::testing::run_tests_or_child_job(argc, argv, "platform_process_test", child_main);
 }

@@ -1,6 +1,8 @@
 // Helpers shared by the tests.
 #include "test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -81,7 +83,18 @@ long run_and_wait(const std::string& command_line) {
     return static_cast<long>(code);
 }
 
-bool is_child_run(int argc, char** argv) { return argc >= 2 && std::string(argv[1]) == "--child"; }
+namespace {
+std::string self_program;
+}  // namespace
+
+int run_tests_or_child_job(int argc, char** argv, const std::string& program, ChildJob child_job) {
+    if (argc >= 2 && std::string(argv[1]) == "--child") return child_job(argc, argv);
+    self_program = program_path(program);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
+
+std::string child_command(const std::string& job) { return command_word(self_program) + " --child " + job; }
 
 std::string today_stamp() {
     platform::LocalDate today = platform::local_date();

@@ -41,8 +41,13 @@ std::string command_word(const std::string& program);
 long run_and_wait(const std::string& command_line);
 
 // The process-child protocol: a test binary run with first argument
-// "--child" does a small job instead of its tests and exits with its result.
-bool is_child_run(int argc, char** argv);
+// "--child" does a small job instead of its tests and exits with its
+// result. The main() of such a test: runs `child_job` for a child run, the
+// tests otherwise; `program` is the test binary's own name.
+using ChildJob = int (*)(int argc, char** argv);
+int run_tests_or_child_job(int argc, char** argv, const std::string& program, ChildJob child_job);
+// The command line that starts this test binary as a child doing `job`.
+std::string child_command(const std::string& job);
 
 std::string today_stamp();
 

@@ -241,4 +241,24 @@ TEST_F(EndToEnd, LogHeldOpenElsewhereReadsAsEmpty) {
     expect_report(run, "", "", std::string(40, ' '), "", "      0");
 }
 
+TEST(EndToEndEmpty, EmptyDirectoryLeavesOnlyTheReport) {
+    ketrav::testing::ScratchDirectory scratch;
+    KetravRun run = run_ketrav("");
+    EXPECT_EQ(run.exit_code, 0);
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(scratch.path()))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"KetRAV.Rpt"});
+    EXPECT_NE(run.report.find("    Total Messages =       0"), std::string::npos);
+}
+
+#ifndef _WIN32
+TEST_F(EndToEnd, LogThatIsADeviceReadsAsEmpty) {
+    // Endless bytes must not keep the run going for ever.
+    std::filesystem::create_symlink("/dev/zero", "logs/qtoss.log");
+    write_bytes("ketrav.ini", "/dev/urandom" + crlf);
+    expect_report(run_ketrav(""), "", "", std::string(40, ' '), "", "      0");
+}
+#endif
+
 }  // namespace

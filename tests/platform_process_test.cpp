@@ -56,6 +56,20 @@ TEST(PlatformProcess, MissingProgramIsFileNotFound) {
     EXPECT_EQ(status.error, error_file_not_found);
 }
 
+#ifndef _WIN32
+TEST(PlatformProcess, NeverRunsAProgramFromTheCurrentDirectory) {
+    ketrav::testing::ScratchDirectory scratch;
+    ketrav::testing::write_bytes("planted", "#!/bin/sh\nexit 0\n");
+    std::filesystem::permissions("planted", std::filesystem::perms::owner_all);
+    ProcessStart start;
+    start.command_line = "planted";
+    ProcessHandles started;
+    EXPECT_EQ(create_process(start, started).error, error_file_not_found);
+    // Named with its directory, it runs.
+    EXPECT_EQ(ketrav::testing::run_and_wait("./planted"), 0);
+}
+#endif
+
 TEST(PlatformProcess, ChildSeesTheCommandLine) {
     ketrav::testing::ScratchDirectory scratch;
     std::string line = ketrav::testing::child_command("record got.txt alpha beta");

@@ -20,7 +20,6 @@ constexpr int failed_stage = 1;
 bool redirect(const std::string& name, int flags, int target) {
     int fd = open(posix::native_path(name).c_str(), flags | O_CLOEXEC, 0666);
     if (fd < 0) {
-        std::fprintf(stderr, "The system cannot find the file specified: %s\n", name.c_str());
         return false;
     }
     dup2(fd, target);
@@ -41,7 +40,6 @@ bool redirect(const std::string& name, int flags, int target) {
     }
     std::string program;
     if (!find_program(stage.words[0], program).ok) {
-        std::fprintf(stderr, "'%s' is not recognized as an internal or external command.\n", stage.words[0].c_str());
         _exit(failed_stage);
     }
     std::vector<std::string> words = stage.words;

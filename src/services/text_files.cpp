@@ -24,11 +24,12 @@ int read_next_block(OpenFile& file) {
     file.buffer_start = offset;
     file.buffer_position = 0;
     file.buffer_fill = 0;
-    // Only a disk file can be positioned; other kinds read on where they are.
-    if (file.kind == platform::FileKind::disk) {
-        platform::OsStatus placed = os_call([&] { return platform::set_file_pointer(file.handle, offset); });
-        if (!placed.ok) return code_of(placed);
-    }
+    // A device or a pipe (a log linked to /dev/zero, say) could give bytes
+    // for ever and the run would never end: the run reads disk files only,
+    // and anything else reads as an empty file.
+    if (file.kind != platform::FileKind::disk) return 0;
+    platform::OsStatus placed = os_call([&] { return platform::set_file_pointer(file.handle, offset); });
+    if (!placed.ok) return code_of(placed);
     std::uint32_t got = 0;
     platform::OsStatus read =
         os_call([&] { return platform::read_file(file.handle, file.block.data(), file.block_size, got); });

@@ -13,7 +13,8 @@ namespace ketrav::services {
 inline constexpr std::int32_t truth_true = -1;
 inline constexpr std::int32_t truth_false = 0;
 
-// Opens an existing disk file for reading under `slot`.
+// Opens an existing disk file for reading under `slot`. A file of another
+// kind (device, pipe) opens, but reads as an empty file.
 void open_for_reading(const std::string& name, Slot slot);
 // Opens a disk file for writing under `slot`: created when missing, emptied
 // when it exists (only once it is safely open and locked).

@@ -1,7 +1,8 @@
 // cmd: "cmd /c COMMAND" for POSIX systems, where the system has no Windows
 // command interpreter. It knows pipelines, '<', '>' and '>>', and the
 // builtins `type` and `exit`; any other word is a program, looked up in
-// cmd's own directory first, then along PATH.
+// cmd's own directory first, then along PATH. It prints no messages: its
+// exit status tells, and KetRAV's run writes nothing to the console.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -20,14 +21,12 @@ std::string lower(std::string word) {
 // type FILE...: the files' bytes, unchanged, to standard output.
 int type_files(const std::vector<std::string>& words) {
     if (words.size() < 2) {
-        std::fputs("The syntax of the command is incorrect.\n", stderr);
         return 1;
     }
     int status = 0;
     for (std::size_t i = 1; i < words.size(); ++i) {
         std::FILE* in = std::fopen(words[i].c_str(), "rb");
         if (!in) {
-            std::fprintf(stderr, "The system cannot find the file specified: %s\n", words[i].c_str());
             status = 1;
             continue;
         }
@@ -63,7 +62,6 @@ int main(int argc, char** argv) {
     }
     std::vector<ketrav::platform::PipelineStage> stages;
     if (!ketrav::standins::parse_pipeline(command, stages)) {
-        std::fputs("The syntax of the command is incorrect.\n", stderr);
         return 1;
     }
     // A lone exit ends cmd itself with its status.

@@ -45,8 +45,10 @@ test-native: native
 test-sanitize: sanitize
 	ctest --test-dir $(SANITIZE) --output-on-failure -j $(JOBS)
 
+# The Wine server stays up across the tests and is stopped after them.
 test-windows: windows
-	ctest --test-dir $(WINDOWS) --output-on-failure
+	ctest --test-dir $(WINDOWS) --output-on-failure; status=$$?; \
+	KETRAV_WINE_BIN=$(CURDIR)/$(WINDOWS)/bin sh cmake/wine-run.sh --stop; exit $$status
 
 check: deps
 	$(MAKE) test-native

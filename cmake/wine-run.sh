@@ -2,7 +2,8 @@
 # Runs a Windows program under Wine for the cross build's tests: a private
 # prefix inside the build tree, no debug output, our sort.exe on the path
 # (Wine ships none), and a persistent wineserver so each start is quick.
-# "wine-run.sh --prepare" only creates the prefix and starts the server.
+# "wine-run.sh --prepare" only creates the prefix and starts the server;
+# "wine-run.sh --stop" ends the server once the tests are done.
 set -e
 wine=$(command -v wine64 2>/dev/null || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver 2>/dev/null || echo /usr/lib/wine/wineserver64)
@@ -13,10 +14,14 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPATH="Z:$(printf %s "$bin_dir" | sed "s|/|\\\\|g")"
 export DISPLAY=
+if [ "${1:-}" = "--stop" ]; then
+    "$wineserver" -k >/dev/null 2>&1 || true
+    exit 0
+fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     "$wine" wineboot --init >/dev/null 2>&1 || true
 fi
 "$wineserver" -p >/dev/null 2>&1 || true
-if [ "$1" = "--prepare" ]; then exit 0; fi
+if [ "${1:-}" = "--prepare" ]; then exit 0; fi
 exec "$wine" "$@"

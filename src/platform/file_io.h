@@ -9,10 +9,11 @@
 
 namespace ketrav::platform {
 
-enum class FileAccess { read, write };
-
 // read opens an existing file; write opens or creates one without emptying
 // it, so that a refused open never harms the file.
+enum class FileAccess { read, write };
+
+// A regular file on disk, or anything else (device, pipe, console).
 enum class FileKind { disk, other };
 
 // Opens `name` ('\' and '/' both separate directories) with no sharing: a

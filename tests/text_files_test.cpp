@@ -200,6 +200,26 @@ TEST_F(TextFiles, ShortAndFailedWrites) {
     EXPECT_EQ(read_bytes("out.txt"), "ab\r");
 }
 
+TEST_F(TextFiles, OpenFailingHalfwayLeavesTheFileAlone) {
+    write_bytes("keep.txt", "contents");
+    // The open itself succeeds; telling the file's kind fails.
+    ketrav::platform::fail_nth_call(2, 6, false);
+    open_for_writing("keep.txt", 2);
+    EXPECT_EQ(last_error(), error_internal);
+    EXPECT_EQ(at_end(2), truth_true);  // the slot is free again
+    ketrav::platform::fail_nth_call(3, 19, false);
+    open_for_writing("keep.txt", 2);
+    EXPECT_EQ(last_error(), error_permission_denied);
+    ketrav::platform::reset_call_hooks();
+    EXPECT_EQ(read_bytes("keep.txt"), "contents");
+    // A read open whose first block cannot be read fails as a whole.
+    ketrav::platform::fail_nth_call(4, 23, false);
+    open_for_reading("keep.txt", 1);
+    EXPECT_EQ(last_error(), 72);
+    EXPECT_EQ(read_line(1), "");
+    EXPECT_EQ(last_error(), error_slot_not_open);
+}
+
 TEST_F(TextFiles, ReadFailuresEndTheFile) {
     write_bytes("in.txt", std::string(200, 'r') + "\r\nlast\r\n");
     open_for_reading("in.txt", 1);

@@ -64,10 +64,12 @@ int release(OpenFile* file) {
     return failure;
 }
 
-// Gives up an open that got as far as the OS: closes the file, drops the
-// entry, then records the code.
+// Gives up an open that got as far as the OS: drops the entry and closes
+// the file without cutting it, then records the code.
 void abandon_open(OpenFile* file, int code) {
-    release(file);
+    platform::OsHandle handle = file->handle;
+    if (!remove_open_file(file)) code = error_file_table_damaged;
+    os_call([&] { return platform::close_handle(handle); });
     record_error(code);
 }
 

@@ -7,6 +7,7 @@ NATIVE := build/native
 SANITIZE := build/sanitize
 WINDOWS := build/windows
 DEMO_DIR := build/demo
+RELEASE := build/release
 
 ARM64 := build/arm64
 
@@ -55,9 +56,12 @@ check: deps
 	$(MAKE) test-sanitize
 	$(MAKE) test-windows
 
-demo: native
+# The demo needs only cmake and g++: no tests are built for it.
+demo:
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DKETRAV_TESTS=OFF
+	cmake --build $(RELEASE) -j $(JOBS)
 	rm -rf $(DEMO_DIR) && mkdir -p $(DEMO_DIR) && cp -R examples/bbs/. $(DEMO_DIR)/
-	cd $(DEMO_DIR) && ../native/bin/ketrav Fidonet Region 99 Echomail; echo "ketrav exit code: $$?"
+	cd $(DEMO_DIR) && ../release/bin/ketrav Fidonet Region 99 Echomail; echo "ketrav exit code: $$?"
 	@if [ -f $(DEMO_DIR)/KetRAV.Rpt ]; then cat $(DEMO_DIR)/KetRAV.Rpt; else echo "(no report written)"; fi
 
 bench:

@@ -2,7 +2,12 @@
 // compared byte for byte.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
+
 #include "platform/file_io.h"
+#include "report/area_share.h"
+#include "services/number_pictures.h"
 #include "test_support.h"
 
 using ketrav::testing::exists;
@@ -239,6 +244,51 @@ TEST_F(EndToEnd, LogHeldOpenElsewhereReadsAsEmpty) {
     KetravRun run = run_ketrav("");
     ketrav::platform::close_handle(holder);
     expect_report(run, "", "", std::string(40, ' '), "", "      0");
+}
+
+TEST_F(EndToEnd, RandomLogsAgainstASimpleModel) {
+    // Printable tags, some longer than 36 characters, some differing in case
+    // only; the model groups them by their first 36 characters in byte order.
+    std::mt19937 random(99);
+    const std::string letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789._-";
+    for (int round = 0; round < 3; ++round) {
+        std::vector<std::string> tags;
+        for (int t = 0; t < 15; ++t) {
+            std::size_t length = 1 + random() % (t % 4 == 0 ? 45 : 20);
+            std::string tag;
+            for (std::size_t i = 0; i < length; ++i) tag += letters[random() % letters.size()];
+            tags.push_back(tag);
+        }
+        tags.push_back(tags[0] + "-TWIN");  // shares its first characters with another
+        std::string log;
+        std::map<std::string, int> model;
+        int total = 0;
+        std::string first;
+        for (int line = 0; line < 700; ++line) {
+            std::string stamp = "2612" + std::to_string(10 + line % 20) + " 10:00:00";
+            if (random() % 4 == 0) {
+                log += "  " + stamp + " Packet done" + crlf;
+                continue;
+            }
+            const std::string& tag = tags[random() % tags.size()];
+            log += import_line(stamp, tag);
+            ++model[tag.substr(0, 36)];
+            if (++total == 1) first = stamp.substr(0, 6);
+        }
+        write_bytes("logs/qtoss.log", log);
+        std::string areas;
+        for (const auto& [key, count] : model) {
+            areas += key + " " + std::string(37 - key.size(), '.') + " : " +
+                     ketrav::services::format_picture("###,###", static_cast<double>(count));
+            double share = ketrav::report::area_share(count, total);
+            if (share > 0) areas += " " + ketrav::services::format_picture("###.#", share) + "%";
+            areas += crlf;
+        }
+        std::string last = "2612" + std::to_string(10 + 699 % 20);
+        expect_report(run_ketrav("Round " + std::to_string(round)), first, last,
+                      std::string(36, ' ') + "Round " + std::to_string(round), areas,
+                      ketrav::services::format_picture("###,###", static_cast<double>(total)));
+    }
 }
 
 TEST(EndToEndEmpty, EmptyDirectoryLeavesOnlyTheReport) {

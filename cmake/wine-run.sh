@@ -22,6 +22,14 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     "$wine" wineboot --init >/dev/null 2>&1 || true
 fi
-"$wineserver" -p >/dev/null 2>&1 || true
-if [ "${1:-}" = "--prepare" ]; then exit 0; fi
+if [ "${1:-}" = "--prepare" ]; then
+    # Start the server and the session's own services (services.exe,
+    # winedevice, ...) here, with no output attached: started later by a
+    # test, they would inherit CTest's output pipe and hold it open, and CTest
+    # would wait for them until the test timed out.
+    "$wineserver" -p </dev/null >/dev/null 2>&1 || true
+    "$wine" wineboot </dev/null >/dev/null 2>&1 || true
+    exit 0
+fi
+"$wineserver" -p </dev/null >/dev/null 2>&1 || true
 exec "$wine" "$@"

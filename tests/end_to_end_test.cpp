@@ -281,12 +281,16 @@ TEST_F(EndToEnd, RandomLogsAgainstASimpleModel) {
             areas += key + " " + std::string(37 - key.size(), '.') + " : " +
                      ketrav::services::format_picture("###,###", static_cast<double>(count));
             double share = ketrav::report::area_share(count, total);
-            if (share > 0) areas += " " + ketrav::services::format_picture("###.#", share) + "%";
+            if (share > 0) {
+                areas += ' ';
+                areas += ketrav::services::format_picture("###.#", share);
+                areas += '%';
+            }
             areas += crlf;
         }
-        std::string last = "2612" + std::to_string(10 + 699 % 20);
-        expect_report(run_ketrav("Round " + std::to_string(round)), first, last,
-                      std::string(36, ' ') + "Round " + std::to_string(round), areas,
+        const std::string last = std::string("2612") + std::to_string(10 + 699 % 20);
+        const std::string title = std::string("Round ") + std::to_string(round);
+        expect_report(run_ketrav(title), first, last, std::string(36, ' ') + title, areas,
                       ketrav::services::format_picture("###,###", static_cast<double>(total)));
     }
 }

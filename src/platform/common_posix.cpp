@@ -1,5 +1,6 @@
 // Shared pieces of the POSIX backend: paths, errno, the running program.
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,6 +32,20 @@ OsStatus missing_status(const std::string& path) {
     if (stat(directory_of(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode))
         return OsStatus::failure(error_file_not_found);
     return OsStatus::failure(error_path_not_found);
+}
+
+std::vector<char*> argv_of(std::vector<std::string>& words) {
+    std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    return argv;
+}
+
+std::uint32_t exit_code_of(int wait_status) {
+    if (WIFEXITED(wait_status)) return static_cast<std::uint32_t>(WEXITSTATUS(wait_status));
+    if (WIFSIGNALED(wait_status)) return 128u + static_cast<std::uint32_t>(WTERMSIG(wait_status));
+    return 0;
 }
 
 std::string own_directory() {

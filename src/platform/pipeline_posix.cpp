@@ -43,10 +43,7 @@ bool redirect(const std::string& name, int flags, int target) {
         _exit(failed_stage);
     }
     std::vector<std::string> words = stage.words;
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    execve(program.c_str(), argv.data(), environ);
+    execve(program.c_str(), posix::argv_of(words).data(), environ);
     _exit(failed_stage);
 }
 
@@ -79,7 +76,7 @@ int run_pipeline(const std::vector<PipelineStage>& stages, BuiltinLookup builtin
         int status = 0;
         while (waitpid(children[i], &status, 0) < 0 && errno == EINTR) {
         }
-        if (i + 1 == stages.size()) last_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        if (i + 1 == stages.size()) last_status = static_cast<int>(posix::exit_code_of(status));
     }
     return last_status;
 }

@@ -1,6 +1,7 @@
 // POSIX only: helpers that the POSIX backend files share with each other.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,12 @@ const std::vector<int>& inheritable_descriptors();
 // Process and thread handles are negative numbers; releases one. False when
 // the handle is unknown.
 bool release_process_handle(OsHandle handle);
+
+// NUL-ended argv pointers into `words`, which must outlive them.
+std::vector<char*> argv_of(std::vector<std::string>& words);
+
+// A wait status as an exit code: the exit status, or 128 + the signal.
+std::uint32_t exit_code_of(int wait_status);
 
 // The directory of the running program.
 std::string own_directory();

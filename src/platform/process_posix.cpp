@@ -48,9 +48,7 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
     OsStatus found = find_program(words[0], program);
     if (!found.ok) return found;
 
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
+    std::vector<char*> argv = posix::argv_of(words);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -100,10 +98,7 @@ OsStatus exit_code_of_process(OsHandle process, std::uint32_t& exit_code) {
         exit_code = 259;  // STILL_ACTIVE, as Windows answers for a running process
         return OsStatus::success();
     }
-    if (WIFEXITED(record->status))
-        exit_code = static_cast<std::uint32_t>(WEXITSTATUS(record->status));
-    else if (WIFSIGNALED(record->status))
-        exit_code = 128u + static_cast<std::uint32_t>(WTERMSIG(record->status));
+    exit_code = posix::exit_code_of(record->status);
     return OsStatus::success();
 }
 

@@ -49,11 +49,12 @@ int look_at_next_byte(OpenFile& file, bool& has_byte) {
     return 0;
 }
 
-// Closes and forgets an entry; the code of the first failure, or 0.
-int release(OpenFile* file) {
+// Closes and forgets an entry; the code of the first failure, or 0. A disk
+// file open for writing is cut at its pointer first, when `cut_written` says.
+int release(OpenFile* file, bool cut_written) {
     int failure = 0;
     platform::OsHandle handle = file->handle;
-    bool cut = file->mode == FileMode::writing && file->kind == platform::FileKind::disk;
+    bool cut = cut_written && file->mode == FileMode::writing && file->kind == platform::FileKind::disk;
     if (!remove_open_file(file)) failure = error_file_table_damaged;
     if (cut) {
         platform::OsStatus status = os_call([&] { return platform::set_end_of_file(handle); });
@@ -67,10 +68,8 @@ int release(OpenFile* file) {
 // Gives up an open that got as far as the OS: drops the entry and closes
 // the file without cutting it, then records the code.
 void abandon_open(OpenFile* file, int code) {
-    platform::OsHandle handle = file->handle;
-    if (!remove_open_file(file)) code = error_file_table_damaged;
-    os_call([&] { return platform::close_handle(handle); });
-    record_error(code);
+    int failure = release(file, false);
+    record_error(failure == error_file_table_damaged ? failure : code);
 }
 
 void open_in_slot(const std::string& given_name, Slot slot, FileMode mode) {
@@ -217,13 +216,13 @@ void end_line(Slot slot) {
 void close_file(Slot slot) {
     OpenFile* file = find_open_file(slot);
     if (!file) return;
-    if (int failure = release(file)) record_error(failure);
+    if (int failure = release(file, true)) record_error(failure);
 }
 
 void close_all() {
     int first_failure = 0;
     while (OpenFile* file = newest_open_file()) {
-        int failure = release(file);
+        int failure = release(file, true);
         if (failure && !first_failure) first_failure = failure;
     }
     if (first_failure) record_error(first_failure);

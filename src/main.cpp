@@ -7,6 +7,7 @@
 #include "services/date_and_command_tail.h"
 
 int main(int argc, char** argv) {
+    ketrav::platform::remember_program_invocation(argc > 0 ? argv[0] : nullptr);
     ketrav::services::locate_command_tail(ketrav::platform::process_command_line(argc, argv));
     ketrav::platform::ignore_console_breaks();
     ketrav::platform::set_floating_point_control(ketrav::platform::x87_run_control_word);

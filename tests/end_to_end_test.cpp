@@ -5,6 +5,7 @@
 #include <map>
 #include <random>
 
+#include "ketrav_version.h"
 #include "platform/file_io.h"
 #include "report/area_share.h"
 #include "services/number_pictures.h"
@@ -40,7 +41,7 @@ KetravRun run_ketrav(const std::string& title) {
 
 std::string header(const std::string& stamp, const std::string& first, const std::string& last,
                    const std::string& title_line) {
-    return crlf + " KetRAV v1.0.E      Quelin Inbound Echomail Traffic Report           " + stamp + crlf + crlf +
+    return crlf + " KetRAV v" KETRAV_VERSION "      Quelin Inbound Echomail Traffic Report           " + stamp + crlf + crlf +
            std::string(29, ' ') + "From " + first + " to " + last + crlf + crlf + title_line + crlf + crlf + rule +
            crlf + crlf;
 }
@@ -307,6 +308,54 @@ TEST(EndToEndEmpty, EmptyDirectoryLeavesOnlyTheReport) {
 }
 
 #ifndef _WIN32
+// Where /proc is missing (a chroot, a container, a system without it), the
+// program finds its stand-ins from argv[0], through a symlink too, and never
+// starts a program from the current directory or a relative PATH entry.
+TEST_F(EndToEnd, WithoutProcStandInsAreFoundAndTheCurrentDirectoryIsNeverSearched) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer needs /proc";
+#endif
+    namespace fs = std::filesystem;
+    // An installed tree: bin/ketrav and libexec/ketrav/{cmd,sort}.
+    fs::create_directories("tree/bin");
+    fs::create_directories("tree/libexec/ketrav");
+    std::string built = ketrav::testing::program_path("");
+    fs::copy_file(built + "ketrav", "tree/bin/ketrav");
+    fs::copy_file(built + "cmd", "tree/libexec/ketrav/cmd");
+    fs::copy_file(built + "sort", "tree/libexec/ketrav/sort");
+    fs::create_symlink(fs::absolute("tree/bin/ketrav"), "linked-ketrav");
+
+    fs::create_directory("host");
+    fs::create_directory("host/logs");
+    write_bytes("host/logs/qtoss.log", import_line("261201 10:00:00", "B") + import_line("261202 11:00:00", "A") +
+                                           import_line("261203 12:00:00", "B"));
+    std::string planted = fs::absolute("planted-ran").string();
+    for (const char* name : {"host/cmd", "host/sort", "host/logs/cmd"}) {
+        write_bytes(name, "#!/bin/sh\ntouch '" + planted + "'\n");
+        fs::permissions(name, fs::perms::owner_all);
+    }
+    std::string hide_proc = "unshare -m sh -c 'mount -t tmpfs none /proc && ";
+    if (std::system((hide_proc + "test ! -e /proc/self/exe' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot hide /proc here (needs root and unshare)";
+
+    std::string root = fs::absolute(".").string();
+    for (const std::string& program : {root + "/linked-ketrav", std::string("ketrav")}) {
+        fs::remove("host/KetRAV.Rpt");
+        std::string path = "PATH=.:./:logs:" + root + "/tree/bin:/usr/bin:/bin";
+        std::string command = hide_proc + "cd " + root + "/host && " + path + " exec " + program + " T'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << program;
+        std::string report = read_bytes("host/KetRAV.Rpt");
+        EXPECT_NE(report.find(crlf + "A " + std::string(36, '.') + " :       1  33.3%" + crlf + "B " +
+                              std::string(36, '.') + " :       2  66.6%" + crlf),
+                  std::string::npos)
+            << program << ":\n"
+            << report;
+        EXPECT_FALSE(exists(planted)) << program;
+        EXPECT_FALSE(exists("host/KetRAV1.txt"));
+        EXPECT_FALSE(exists("host/KetRAV2.txt"));
+    }
+}
+
 TEST_F(EndToEnd, LogThatIsADeviceReadsAsEmpty) {
     // Endless bytes must not keep the run going for ever.
     std::filesystem::create_symlink("/dev/zero", "logs/qtoss.log");

@@ -9,6 +9,9 @@
 #include "platform/call_table.h"
 #include "platform/command_line.h"
 #include "platform/process.h"
+#ifndef _WIN32
+#include "platform/program_lookup.h"
+#endif
 #include "test_support.h"
 
 using namespace ketrav::platform;
@@ -67,6 +70,18 @@ TEST(PlatformProcess, NeverRunsAProgramFromTheCurrentDirectory) {
     EXPECT_EQ(create_process(start, started).error, error_file_not_found);
     // Named with its directory, it runs.
     EXPECT_EQ(ketrav::testing::run_and_wait("./planted"), 0);
+}
+
+TEST(PlatformProcess, SearchPlacesNeverNameTheCurrentDirectory) {
+    using ketrav::platform::program_search_places;
+    EXPECT_EQ(program_search_places("/opt/k/bin", "/usr/libexec/ketrav", "/usr/bin::.:./:./.:logs:bin/../x:/bin"),
+              (std::vector<std::string>{"/opt/k/bin", "/opt/k/bin/../libexec/ketrav", "/usr/libexec/ketrav",
+                                        "/usr/bin", "/bin"}));
+    // The own directory unknown: only the configured place and absolute
+    // PATH entries; a relative configured place counts for nothing.
+    EXPECT_EQ(program_search_places("", "/usr/libexec/ketrav", "logs:/usr/bin"),
+              (std::vector<std::string>{"/usr/libexec/ketrav", "/usr/bin"}));
+    EXPECT_EQ(program_search_places("", "libexec", nullptr), std::vector<std::string>{});
 }
 #endif
 

@@ -43,6 +43,7 @@ bool redirect(const std::string& name, int flags, int target) {
         _exit(failed_stage);
     }
     std::vector<std::string> words = stage.words;
+    if (words[0].find_first_of("/\\") == std::string::npos) words[0] = program;  // as create_process does
     execve(program.c_str(), posix::argv_of(words).data(), environ);
     _exit(failed_stage);
 }

@@ -37,7 +37,17 @@ std::vector<char*> argv_of(std::vector<std::string>& words);
 // A wait status as an exit code: the exit status, or 128 + the signal.
 std::uint32_t exit_code_of(int wait_status);
 
-// The directory of the running program.
+// The directory of the running program, from /proc/self/exe or else from
+// what remember_invocation found; empty when neither tells. Never ".": the
+// current directory is not the program's.
 std::string own_directory();
+
+// Resolves argv[0] once at start-up (realpath when it holds a '/', else
+// along the absolute PATH entries), for own_directory where /proc is
+// missing.
+void remember_invocation(const char* argv0);
+
+// The entries of a PATH value that are absolute directories, in order.
+std::vector<std::string> absolute_path_entries(const char* path_variable);
 
 }  // namespace ketrav::platform::posix

@@ -22,8 +22,8 @@ struct ProcessHandles {
 };
 
 // The program is looked up as Windows does for CreateProcess on Windows; on
-// POSIX in this program's own directory first, then along PATH, never in the
-// current directory. A missing program gives 2. Both handles must be closed
+// POSIX in this program's own directory first, then its helper directory,
+// then along the absolute PATH entries, never in the current directory. A missing program gives 2. Both handles must be closed
 // with close_handle.
 OsStatus create_process(const ProcessStart& start, ProcessHandles& started);
 OsStatus wait_for_process(OsHandle process);
@@ -32,8 +32,13 @@ OsStatus exit_code_of_process(OsHandle process, std::uint32_t& exit_code);
 // This process's identifier, as create_process reports it for a child.
 std::uint32_t current_process_id();
 
-// The directory that holds the running program.
+// The directory that holds the running program; empty when the system
+// cannot tell.
 std::string running_program_directory();
+
+// Called once at start-up with argv[0]: where the system offers no other
+// way (no /proc), the program's own directory is found from it.
+void remember_program_invocation(const char* argv0);
 
 // Ends the process at once with `code`; nothing is flushed or closed.
 [[noreturn]] void exit_process(std::uint32_t code);

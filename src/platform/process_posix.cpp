@@ -48,6 +48,9 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
     OsStatus found = find_program(words[0], program);
     if (!found.ok) return found;
 
+    // A program found by a lookup gets its full path as argv[0], so that a
+    // stand-in can find its own directory, and its fellow, without /proc.
+    if (words[0].find_first_of("/\\") == std::string::npos) words[0] = program;
     std::vector<char*> argv = posix::argv_of(words);
 
     posix_spawn_file_actions_t actions;
@@ -105,6 +108,8 @@ OsStatus exit_code_of_process(OsHandle process, std::uint32_t& exit_code) {
 std::uint32_t current_process_id() { return static_cast<std::uint32_t>(getpid()); }
 
 std::string running_program_directory() { return posix::own_directory(); }
+
+void remember_program_invocation(const char* argv0) { posix::remember_invocation(argv0); }
 
 void exit_process(std::uint32_t code) { _exit(static_cast<int>(code & 0xFF)); }
 

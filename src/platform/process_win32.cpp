@@ -64,6 +64,9 @@ std::string running_program_directory() {
     return slash == std::string::npos ? std::string(".") : full.substr(0, slash);
 }
 
+// Windows knows its program's path from the module itself.
+void remember_program_invocation(const char*) {}
+
 void exit_process(std::uint32_t code) { ExitProcess(code); }
 
 }  // namespace ketrav::platform

@@ -2,15 +2,23 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/os_status.h"
 
 namespace ketrav::platform {
 
+// The places a bare program name is looked up, in order: the running
+// program's own directory and its private helper directory beside it
+// (../libexec/ketrav when installed), when the own directory is known; the
+// helper directory the build was configured with; then the absolute entries
+// of `path_variable`. Never the current directory, and never a relative
+// PATH entry, which would name it or a place below it.
+std::vector<std::string> program_search_places(const std::string& own_directory, const std::string& configured_helpers,
+                                               const char* path_variable);
+
 // A name with a directory part is taken as it is. A bare name is looked up
-// in the running program's own directory, then in its private helper
-// directory (../libexec/ketrav when installed), then along PATH; never in the
-// current directory. Nothing found gives 2.
+// in the places above, for the running program. Nothing found gives 2.
 OsStatus find_program(const std::string& name, std::string& path);
 
 }  // namespace ketrav::platform

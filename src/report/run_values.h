@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "ketrav_version.h"
 #include "services/file_table.h"
 
 namespace ketrav::report {
@@ -19,7 +20,9 @@ struct RunValues {
     std::int32_t area_count = 0;
 };
 
-inline constexpr const char* banner_text = " KetRAV v1.0.E ";
+inline constexpr const char* banner_text = " KetRAV v" KETRAV_VERSION " ";
+// The header's columns are laid out for a banner of 15 characters.
+static_assert(std::char_traits<char>::length(banner_text) == 15, "the banner must stay 15 characters");
 inline constexpr const char* configuration_file = "ketrav.ini";
 inline constexpr const char* default_log_path = "logs\\qtoss.log";
 inline constexpr const char* unsorted_records_file = "KetRAV1.txt";

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/pipeline.h"
+#include "platform/process.h"
 #include "standins/cmd_parse.h"
 
 namespace {
@@ -54,6 +55,7 @@ ketrav::platform::BuiltinCommand builtin_for(const std::string& word) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    ketrav::platform::remember_program_invocation(argc > 0 ? argv[0] : nullptr);
     if (argc < 3 || lower(argv[1]) != "/c") return 1;
     std::string command;
     for (int i = 2; i < argc; ++i) {

@@ -1,0 +1,50 @@
+# Packages through CPack (`make packages` builds them all):
+#   Linux:   ketrav_VERSION_ARCH.deb, for the architecture of the build
+#            (amd64 natively, arm64 from the cross build).
+#   Windows: KetRAV-VERSION-windows.zip from the 64-bit build, which takes
+#            the 32-bit build's ketrav.exe too when KETRAV_WINDOWS_32BIT_BUILD
+#            names that build's tree.
+set(CPACK_PACKAGE_NAME ketrav)
+set(CPACK_PACKAGE_VENDOR "The KetRAV developers")
+set(CPACK_PACKAGE_VERSION ${KETRAV_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "echomail traffic report from the qtoss log")
+set(CPACK_PACKAGE_CONTACT "KetRAV developers <ketrav@localhost>")
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+set(CPACK_STRIP_FILES ON)
+
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME "KetRAV-${KETRAV_VERSION}-windows")
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  set(KETRAV_WINDOWS_32BIT_BUILD "" CACHE PATH "Tree of the 32-bit Windows build whose ketrav.exe the zip takes")
+  # Each entry: build tree, project, component, folder inside the package.
+  set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};KetRAV;program;/64-bit"
+                                   "${CMAKE_BINARY_DIR};KetRAV;documents;/")
+  if(KETRAV_WINDOWS_32BIT_BUILD)
+    list(APPEND CPACK_INSTALL_CMAKE_PROJECTS "${KETRAV_WINDOWS_32BIT_BUILD};KetRAV;program;/32-bit")
+  endif()
+else()
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://example.org/ketrav")
+  set(CPACK_PACKAGE_DESCRIPTION
+      "KetRAV reads the log of the qtoss mail tosser, counts every echomail\n"
+      "import per echo area, and writes a plain-text traffic report,\n"
+      "KetRAV.Rpt, ready to post to a network: each area with its count and\n"
+      "share, the period, a title and the total. The report is byte for byte\n"
+      "the one the Windows program writes from the same log.")
+  list(JOIN CPACK_PACKAGE_DESCRIPTION "" CPACK_PACKAGE_DESCRIPTION)
+  # The cross build cannot ask dpkg for its architecture; both builds name
+  # the libraries the programs link against.
+  if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+  elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE amd64)
+  endif()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")
+  set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};KetRAV;ALL;/")
+endif()
+
+include(CPack)

@@ -1,22 +1,33 @@
 # The two commands of the README, and the builds behind them.
-#   make demo   builds KetRAV and runs it on a scratch copy of examples/bbs/
-#   make check  installs what is missing, builds all three builds, runs every test
+#   make demo   installs what is missing (cmake, g++), builds KetRAV and runs
+#               it on a scratch copy of examples/bbs/
+#   make check  installs what is missing, builds and tests every build,
+#               builds the packages and checks them, the install and the
+#               man page
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 NATIVE := build/native
 SANITIZE := build/sanitize
 WINDOWS := build/windows
+WINDOWS32 := build/windows32
+ARM64 := build/arm64
 DEMO_DIR := build/demo
 RELEASE := build/release
+# Release builds without tests, one per package, and the packages themselves.
+PACKAGE := build/package
+PACKAGES := build/packages
 
-ARM64 := build/arm64
-
-.PHONY: all demo check deps native sanitize windows arm64 test-native test-sanitize test-windows test-arm64 bench clean
+.PHONY: all demo check deps deps-demo native sanitize windows windows32 arm64 \
+	test-native test-sanitize test-windows test-windows32 test-arm64 \
+	packages check-release bench clean
 
 all: native
 
 deps:
-	@sh scripts/install-deps.sh
+	@sh scripts/install-deps.sh check
+
+deps-demo:
+	@sh scripts/install-deps.sh demo
 
 native:
 	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -30,34 +41,68 @@ windows:
 	cmake -S . -B $(WINDOWS) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 	cmake --build $(WINDOWS) -j $(JOBS)
 
-# Optional: 64-bit ARM under qemu-user (packages g++-aarch64-linux-gnu and
-# qemu-user). qemu-user cannot start a child process, so the tests that do
-# are left out here.
+windows32:
+	cmake -S . -B $(WINDOWS32) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
+	cmake --build $(WINDOWS32) -j $(JOBS)
+
+# 64-bit ARM under qemu-user. qemu-user cannot start a child process, so the
+# tests that do are left out here.
 arm64:
 	cmake -S . -B $(ARM64) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake
 	cmake --build $(ARM64) -j $(JOBS)
 
 test-arm64: arm64
-	ctest --test-dir $(ARM64) --output-on-failure -LE starts_processes
+	cd $(ARM64) && ctest --output-on-failure -LE starts_processes
 
 test-native: native
-	ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
+	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 
 test-sanitize: sanitize
-	ctest --test-dir $(SANITIZE) --output-on-failure -j $(JOBS)
+	cd $(SANITIZE) && ctest --output-on-failure -j $(JOBS)
 
 # The Wine server stays up across the tests and is stopped after them.
 test-windows: windows
-	ctest --test-dir $(WINDOWS) --output-on-failure; status=$$?; \
-	KETRAV_WINE_BIN=$(CURDIR)/$(WINDOWS)/bin sh cmake/wine-run.sh --stop; exit $$status
+	cd $(WINDOWS) && ctest --output-on-failure; status=$$?; \
+	KETRAV_WINE_BIN=$(CURDIR)/$(WINDOWS)/bin sh $(CURDIR)/cmake/wine-run.sh --stop; exit $$status
+
+test-windows32: windows32
+	cd $(WINDOWS32) && ctest --output-on-failure; status=$$?; \
+	KETRAV_WINE_BIN=$(CURDIR)/$(WINDOWS32)/bin sh $(CURDIR)/cmake/wine-run.sh --win32 --stop; exit $$status
+
+# The .deb for this machine and for arm64, and the Windows .zip with the
+# 64-bit and the 32-bit ketrav.exe, all in build/packages/.
+packages:
+	cmake -S . -B $(PACKAGE)/amd64 -DCMAKE_BUILD_TYPE=Release -DKETRAV_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(PACKAGE)/amd64 -j $(JOBS)
+	cmake -S . -B $(PACKAGE)/arm64 -DCMAKE_BUILD_TYPE=Release -DKETRAV_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake
+	cmake --build $(PACKAGE)/arm64 -j $(JOBS)
+	cmake -S . -B $(PACKAGE)/windows32 -DCMAKE_BUILD_TYPE=Release -DKETRAV_TESTS=OFF \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
+	cmake --build $(PACKAGE)/windows32 -j $(JOBS)
+	cmake -S . -B $(PACKAGE)/windows64 -DCMAKE_BUILD_TYPE=Release -DKETRAV_TESTS=OFF \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKETRAV_WINDOWS_32BIT_BUILD=$(CURDIR)/$(PACKAGE)/windows32
+	cmake --build $(PACKAGE)/windows64 -j $(JOBS)
+	rm -rf $(PACKAGES) && mkdir -p $(PACKAGES)
+	for build in amd64 arm64 windows64; do \
+		(cd $(PACKAGE)/$$build && cpack -B $(CURDIR)/$(PACKAGE)/$$build/cpack) || exit 1; \
+		cp $(PACKAGE)/$$build/cpack/*.deb $(PACKAGE)/$$build/cpack/*.zip $(PACKAGES)/ 2>/dev/null; \
+	done; ls -l $(PACKAGES)
+
+# The install, the packages and the man page, checked as a sysop meets them.
+check-release: packages
+	sh scripts/check-release.sh
 
 check: deps
 	$(MAKE) test-native
 	$(MAKE) test-sanitize
 	$(MAKE) test-windows
+	$(MAKE) test-windows32
+	$(MAKE) test-arm64
+	$(MAKE) check-release
 
 # The demo needs only cmake and g++: no tests are built for it.
-demo:
+demo: deps-demo
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DKETRAV_TESTS=OFF
 	cmake --build $(RELEASE) -j $(JOBS)
 	rm -rf $(DEMO_DIR) && mkdir -p $(DEMO_DIR) && cp -R examples/bbs/. $(DEMO_DIR)/

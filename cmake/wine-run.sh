@@ -1,12 +1,21 @@
 #!/bin/sh
-# Runs a Windows program under Wine for the cross build's tests: a private
+# Runs a Windows program under Wine for the cross builds' tests: a private
 # prefix inside the build tree, no debug output, our sort.exe on the path
 # (Wine ships none), and a persistent wineserver so each start is quick.
+# "--win32" first: a 32-bit program, in a 32-bit prefix, through Wine's
+# 32-bit loader (Debian's wine32).
 # "wine-run.sh --prepare" only creates the prefix and starts the server;
 # "wine-run.sh --stop" ends the server once the tests are done.
 set -e
-wine=$(command -v wine64 2>/dev/null || echo /usr/lib/wine/wine64)
-wineserver=$(command -v wineserver 2>/dev/null || echo /usr/lib/wine/wineserver64)
+if [ "${1:-}" = "--win32" ]; then
+    shift
+    wine=$(command -v wine 2>/dev/null || echo /usr/lib/wine/wine)
+    [ -x /usr/lib/wine/wine ] && wine=/usr/lib/wine/wine
+    export WINEARCH=win32
+else
+    wine=$(command -v wine64 2>/dev/null || echo /usr/lib/wine/wine64)
+fi
+wineserver=$(command -v wineserver 2>/dev/null || echo /usr/lib/wine/wineserver)
 bin_dir=${KETRAV_WINE_BIN:-$(pwd)/bin}
 build_dir=$(dirname "$bin_dir")
 export WINEPREFIX="${WINEPREFIX:-$build_dir/wineprefix}"

@@ -1,17 +1,61 @@
 #!/bin/sh
-# Installs what the builds and tests need on Debian, when it is missing.
-# As root it uses apt-get; otherwise it names the packages and stops.
-packages="cmake g++ make googletest mingw-w64 wine64"
+# Installs what a README command needs on Debian or Ubuntu, when it is
+# missing. As root it uses apt-get; otherwise it names the packages and
+# stops.
+#   install-deps.sh demo    the demo build: cmake and g++
+#   install-deps.sh check   every build, test and package check
+set -u
+case "${1:-check}" in
+demo) packages="cmake g++ make" ;;
+check)
+    # googletest: its sources, for every build's own compiler; mingw-w64 and
+    # wine: the Windows builds and their tests (wine32 for the 32-bit one);
+    # g++-aarch64-linux-gnu and qemu-user: the ARM build; groff-base: the man
+    # page; lintian: the .deb files; gzip: the packaged documents.
+    packages="cmake g++ make googletest mingw-w64 wine64 wine32:i386 g++-aarch64-linux-gnu qemu-user groff-base lintian gzip"
+    ;;
+*)
+    echo "usage: install-deps.sh demo|check" >&2
+    exit 2
+    ;;
+esac
+
+installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
 missing=""
 for p in $packages; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+    installed "$p" || missing="$missing $p"
 done
 [ -z "$missing" ] && exit 0
+
+if ! command -v apt-get >/dev/null 2>&1; then
+    echo "KetRAV needs:$missing (Debian package names); install them with your system's package manager." >&2
+    exit 1
+fi
 if [ "$(id -u)" -ne 0 ]; then
-    echo "KetRAV's tests need these Debian packages:$missing"
-    echo "Install them as root:  apt-get install -y$missing"
+    echo "KetRAV needs these Debian packages:$missing" >&2
+    echo "Install them as root:" >&2
+    case "$missing" in *:i386*) echo "  dpkg --add-architecture i386 && apt-get update" >&2 ;; esac
+    echo "  apt-get install -y$missing" >&2
     exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq || true
-apt-get install -y --no-install-recommends $missing
+case "$missing" in
+*:i386*)
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386 || {
+        echo "install-deps: could not add the i386 architecture (needed for wine32)" >&2
+        exit 1
+    }
+    ;;
+esac
+if ! apt-get update -qq; then
+    echo "install-deps: 'apt-get update' failed; check the network and /etc/apt/sources.list, then try again." >&2
+    exit 1
+fi
+# shellcheck disable=SC2086
+if ! apt-get install -y --no-install-recommends $missing; then
+    echo "install-deps: could not install:$missing" >&2
+    exit 1
+fi

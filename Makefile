@@ -72,15 +72,15 @@ test-windows32: windows32
 # The .deb for this machine and for arm64, and the Windows .zip with the
 # 64-bit and the 32-bit ketrav.exe, all in build/packages/.
 packages:
-	cmake -S . -B $(PACKAGE)/amd64 -DCMAKE_BUILD_TYPE=Release -DKETRAV_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr
+	cmake -S . -B $(PACKAGE)/amd64 -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCMAKE_INSTALL_PREFIX=/usr
 	cmake --build $(PACKAGE)/amd64 -j $(JOBS)
-	cmake -S . -B $(PACKAGE)/arm64 -DCMAKE_BUILD_TYPE=Release -DKETRAV_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr \
+	cmake -S . -B $(PACKAGE)/arm64 -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCMAKE_INSTALL_PREFIX=/usr \
 		-DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake
 	cmake --build $(PACKAGE)/arm64 -j $(JOBS)
-	cmake -S . -B $(PACKAGE)/windows32 -DCMAKE_BUILD_TYPE=Release -DKETRAV_TESTS=OFF \
+	cmake -S . -B $(PACKAGE)/windows32 -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
 		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
 	cmake --build $(PACKAGE)/windows32 -j $(JOBS)
-	cmake -S . -B $(PACKAGE)/windows64 -DCMAKE_BUILD_TYPE=Release -DKETRAV_TESTS=OFF \
+	cmake -S . -B $(PACKAGE)/windows64 -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
 		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKETRAV_WINDOWS_32BIT_BUILD=$(CURDIR)/$(PACKAGE)/windows32
 	cmake --build $(PACKAGE)/windows64 -j $(JOBS)
 	rm -rf $(PACKAGES) && mkdir -p $(PACKAGES)
@@ -103,14 +103,14 @@ check: deps
 
 # The demo needs only cmake and g++: no tests are built for it.
 demo: deps-demo
-	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DKETRAV_TESTS=OFF
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 	cmake --build $(RELEASE) -j $(JOBS)
 	rm -rf $(DEMO_DIR) && mkdir -p $(DEMO_DIR) && cp -R examples/bbs/. $(DEMO_DIR)/
 	cd $(DEMO_DIR) && ../release/bin/ketrav Fidonet Region 99 Echomail; echo "ketrav exit code: $$?"
 	@if [ -f $(DEMO_DIR)/KetRAV.Rpt ]; then cat $(DEMO_DIR)/KetRAV.Rpt; else echo "(no report written)"; fi
 
 bench:
-	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DKETRAV_TESTS=OFF -DKETRAV_BENCH=ON
+	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKETRAV_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	sh bench/run.sh build/bench
 

@@ -5,7 +5,7 @@ set -eu
 seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/fuzz"
-CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKETRAV_TESTS=OFF -DKETRAV_FUZZ=ON \
+CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DKETRAV_FUZZ=ON \
     -DKETRAV_SANITIZE=ON
 cmake --build "$build" -j "$(nproc)"
 for target in line_reader_fuzz number_picture_fuzz log_scan_fuzz share_differential_fuzz; do

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "fault_countdown.h"
 #include "platform/call_table.h"
 #include "platform/command_line.h"
 #include "platform/process.h"
@@ -40,7 +41,7 @@ class CommandRunner : public ::testing::Test {
    protected:
     void SetUp() override { handles_before = ketrav::platform::open_handle_count(); }
     void TearDown() override {
-        ketrav::platform::reset_call_hooks();
+        ketrav::testing::stop_countdown();
         EXPECT_EQ(ketrav::platform::open_handle_count(), handles_before);
     }
     ketrav::testing::ScratchDirectory scratch;
@@ -62,7 +63,7 @@ TEST_F(CommandRunner, CommandLineIsCutAt256Characters) {
 TEST_F(CommandRunner, MissingProgramGivesZeroAndCode53) {
     record_error(1);
     EXPECT_EQ(run_command("ketrav-missing-program /x", show_normal, true, false), 0);
-    EXPECT_EQ(last_error(), error_file_not_found);
+    EXPECT_EQ(last_error(), run_time_code::file_not_found);
     record_error(1);
     EXPECT_EQ(run_command("", show_normal, true, false), 0);
     EXPECT_NE(last_error(), 1);
@@ -78,16 +79,16 @@ TEST_F(CommandRunner, NotWaitingReturnsTheProcessId) {
 }
 
 TEST_F(CommandRunner, StartFailuresAreRecorded) {
-    ketrav::platform::fail_nth_call(1, 5, false);
+    ketrav::testing::fail_nth_call_of(ketrav::platform::SystemCall::create_process, 1, 5, false);
     EXPECT_EQ(run_command("cmd /c exit 3", show_normal, true, false), 0);
-    EXPECT_EQ(last_error(), error_permission_denied);
+    EXPECT_EQ(last_error(), run_time_code::permission_denied);
 }
 
 TEST(CommandRunnerDeathTest, BadEnvironmentIsFatal) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            ketrav::platform::fail_nth_call(1, 10, false);
+            ketrav::testing::fail_nth_call_of(ketrav::platform::SystemCall::create_process, 1, 10, false);
             run_command("cmd /c exit 3", show_normal, true, false);
         },
         ::testing::ExitedWithCode(255), "");

@@ -85,7 +85,7 @@ TEST_F(LogScan, TagEdgeCases) {
     EXPECT_EQ(last_error(), 1);
     s = scan(import_line("", tag38));
     EXPECT_EQ(s.records, tag38 + stamp + "\r\n");
-    EXPECT_EQ(last_error(), error_out_of_memory);
+    EXPECT_EQ(last_error(), run_time_code::out_of_memory);
 }
 
 TEST_F(LogScan, ShortLines) {

@@ -3,7 +3,7 @@
 
 #include <cerrno>
 
-#include "platform/errno_mapping.h"
+#include "platform/posix/errno_mapping.h"
 
 using namespace ketrav::platform;
 

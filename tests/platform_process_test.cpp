@@ -10,7 +10,7 @@
 #include "platform/command_line.h"
 #include "platform/process.h"
 #ifndef _WIN32
-#include "platform/program_lookup.h"
+#include "platform/posix/program_lookup.h"
 #endif
 #include "test_support.h"
 
@@ -73,10 +73,10 @@ TEST(PlatformProcess, NeverRunsAProgramFromTheCurrentDirectory) {
 }
 
 TEST(PlatformProcess, SearchPlacesNeverNameTheCurrentDirectory) {
-    using ketrav::platform::program_search_places;
+    using ketrav::platform::posix::program_search_places;
     EXPECT_EQ(program_search_places("/opt/k/bin", "/usr/libexec/ketrav", "/usr/bin::.:./:./.:logs:bin/../x:/bin"),
-              (std::vector<std::string>{"/opt/k/bin", "/opt/k/bin/../libexec/ketrav", "/usr/libexec/ketrav",
-                                        "/usr/bin", "/bin"}));
+              (std::vector<std::string>{"/opt/k/bin", "/opt/k/bin/../libexec/ketrav", "/usr/libexec/ketrav", "/usr/bin",
+                                        "/bin"}));
     // The own directory unknown: only the configured place and absolute
     // PATH entries; a relative configured place counts for nothing.
     EXPECT_EQ(program_search_places("", "/usr/libexec/ketrav", "logs:/usr/bin"),

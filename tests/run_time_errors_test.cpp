@@ -26,7 +26,7 @@ TEST(RunTimeErrors, LastErrorIsReplacedNeverCleared) {
     record_error(70);
     EXPECT_EQ(last_error(), 70);
     record_error(0);
-    EXPECT_EQ(last_error(), error_internal);
+    EXPECT_EQ(last_error(), run_time_code::internal);
     record_error(240);
     EXPECT_EQ(last_error(), 240);  // below 241 the caller goes on
 }
@@ -34,6 +34,6 @@ TEST(RunTimeErrors, LastErrorIsReplacedNeverCleared) {
 TEST(RunTimeErrorsDeathTest, FatalCodesEndTheProcessWith255) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(record_error(241), ::testing::ExitedWithCode(255), "");
-    EXPECT_EXIT(record_error(error_file_table_damaged), ::testing::ExitedWithCode(255), "");
+    EXPECT_EXIT(record_error(run_time_code::file_table_damaged), ::testing::ExitedWithCode(255), "");
     EXPECT_EXIT(record_error(os_error_code(9)), ::testing::ExitedWithCode(255), "");
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fault_countdown.h"
 #include "platform/call_table.h"
 #include "services/file_names.h"
 #include "services/run_time_errors.h"
@@ -20,7 +21,7 @@ class TextFiles : public ::testing::Test {
    protected:
     void SetUp() override { handles_before = ketrav::platform::open_handle_count(); }
     void TearDown() override {
-        ketrav::platform::reset_call_hooks();
+        ketrav::testing::stop_countdown();
         close_all();
         EXPECT_EQ(ketrav::platform::open_handle_count(), handles_before + refused_closes);
     }
@@ -80,17 +81,17 @@ TEST_F(TextFiles, EndOfFileMarkAndReadingPastTheEnd) {
     EXPECT_EQ(read_line(1), "x");
     EXPECT_EQ(at_end(1), truth_true);
     EXPECT_EQ(read_line(1), "");
-    EXPECT_EQ(last_error(), error_input_past_end);
+    EXPECT_EQ(last_error(), run_time_code::input_past_end);
     record_error(1);
     EXPECT_EQ(read_line(1), "");  // the 0x1A is still the next byte
-    EXPECT_EQ(last_error(), error_input_past_end);
+    EXPECT_EQ(last_error(), run_time_code::input_past_end);
     close_file(1);
 
     write_bytes("empty.txt", "");
     open_for_reading("empty.txt", 1);
     EXPECT_EQ(at_end(1), truth_true);
     EXPECT_EQ(read_line(1), "");
-    EXPECT_EQ(last_error(), error_input_past_end);
+    EXPECT_EQ(last_error(), run_time_code::input_past_end);
     // An empty line ended by its CR is no error.
     record_error(1);
     close_file(1);
@@ -105,51 +106,51 @@ TEST_F(TextFiles, SlotRules) {
     write_bytes("b.txt", "b\r\n");
     record_error(1);
     EXPECT_EQ(at_end(9), truth_true);
-    EXPECT_EQ(last_error(), error_file_not_found);
+    EXPECT_EQ(last_error(), run_time_code::file_not_found);
     EXPECT_EQ(read_line(9), "");
-    EXPECT_EQ(last_error(), error_slot_not_open);
+    EXPECT_EQ(last_error(), run_time_code::slot_not_open);
     write_text(9, "x");
-    EXPECT_EQ(last_error(), error_slot_not_open);
+    EXPECT_EQ(last_error(), run_time_code::slot_not_open);
     end_line(9);
-    EXPECT_EQ(last_error(), error_slot_not_open);
+    EXPECT_EQ(last_error(), run_time_code::slot_not_open);
 
     open_for_reading("a.txt", -1);
-    EXPECT_EQ(last_error(), error_slot_not_open);
+    EXPECT_EQ(last_error(), run_time_code::slot_not_open);
     open_for_reading("", 1);
-    EXPECT_EQ(last_error(), error_bad_file_name);
+    EXPECT_EQ(last_error(), run_time_code::bad_file_name);
     open_for_writing("a*.txt", 1);
-    EXPECT_EQ(last_error(), error_bad_file_name);
+    EXPECT_EQ(last_error(), run_time_code::bad_file_name);
     open_for_reading("a?.txt", 1);
-    EXPECT_EQ(last_error(), error_bad_file_name);
+    EXPECT_EQ(last_error(), run_time_code::bad_file_name);
     open_for_reading("missing.txt", 1);
-    EXPECT_EQ(last_error(), error_file_not_found);
+    EXPECT_EQ(last_error(), run_time_code::file_not_found);
     EXPECT_EQ(at_end(1), truth_true);  // the slot stayed free
     open_for_reading("nodir\\missing.txt", 1);
-    EXPECT_EQ(last_error(), error_path_not_found);
+    EXPECT_EQ(last_error(), run_time_code::path_not_found);
 
     open_for_reading("a.txt", 1);
     open_for_writing("b.txt", 1);
-    EXPECT_EQ(last_error(), error_slot_already_open);
+    EXPECT_EQ(last_error(), run_time_code::slot_already_open);
     EXPECT_EQ(read_line(1), "a");  // the file under slot 1 is untouched
     EXPECT_EQ(read_bytes("b.txt"), "b\r\n");
     // The same file under another slot is refused in either mode.
     record_error(1);
     open_for_reading("a.txt", 2);
-    EXPECT_EQ(last_error(), error_permission_denied);
+    EXPECT_EQ(last_error(), run_time_code::permission_denied);
     record_error(1);
     open_for_writing("a.txt", 2);
-    EXPECT_EQ(last_error(), error_permission_denied);
+    EXPECT_EQ(last_error(), run_time_code::permission_denied);
     EXPECT_EQ(at_end(2), truth_true);
 
     write_text(1, "x");
-    EXPECT_EQ(last_error(), error_wrong_mode);
+    EXPECT_EQ(last_error(), run_time_code::wrong_mode);
     record_error(1);
     end_line(1);
-    EXPECT_EQ(last_error(), error_wrong_mode);
+    EXPECT_EQ(last_error(), run_time_code::wrong_mode);
     open_for_writing("b.txt", 32767);
     EXPECT_EQ(at_end(32767), truth_false);
     EXPECT_EQ(read_line(32767), "");
-    EXPECT_EQ(last_error(), error_wrong_mode);
+    EXPECT_EQ(last_error(), run_time_code::wrong_mode);
 
     // Closing what is not open records nothing.
     record_error(1);
@@ -177,25 +178,26 @@ TEST_F(TextFiles, WritingReplacesAndIsUnbuffered) {
 
     // One OS write per write_text and per end_line.
     open_for_writing("count.txt", 2);
-    ketrav::platform::fail_nth_call(1000, 1, false);
+    ketrav::testing::count_calls();
     write_text(2, "abc");
     write_text(2, "");
     end_line(2);
-    EXPECT_EQ(ketrav::platform::calls_seen(), 2u);
+    EXPECT_EQ(ketrav::testing::calls_seen(), 2u);
+    EXPECT_EQ(ketrav::testing::calls_seen_of(ketrav::platform::SystemCall::write_file), 2u);
 }
 
 TEST_F(TextFiles, ShortAndFailedWrites) {
     open_for_writing("out.txt", 2);
-    ketrav::platform::short_write_nth_call(1, 2);
+    ketrav::testing::short_write_nth_write(1, 2);
     write_text(2, "abcd");
-    EXPECT_EQ(last_error(), error_disk_full);
-    ketrav::platform::short_write_nth_call(1, 1);
+    EXPECT_EQ(last_error(), run_time_code::disk_full);
+    ketrav::testing::short_write_nth_write(1, 1);
     end_line(2);
-    EXPECT_EQ(last_error(), error_disk_full);
-    ketrav::platform::fail_nth_call(1, 112, false);
+    EXPECT_EQ(last_error(), run_time_code::disk_full);
+    ketrav::testing::fail_nth_call(1, 112, false);
     write_text(2, "zz");
-    EXPECT_EQ(last_error(), error_disk_full);
-    ketrav::platform::reset_call_hooks();
+    EXPECT_EQ(last_error(), run_time_code::disk_full);
+    ketrav::testing::stop_countdown();
     close_file(2);
     EXPECT_EQ(read_bytes("out.txt"), "ab\r");
 }
@@ -203,31 +205,31 @@ TEST_F(TextFiles, ShortAndFailedWrites) {
 TEST_F(TextFiles, OpenFailingHalfwayLeavesTheFileAlone) {
     write_bytes("keep.txt", "contents");
     // The open itself succeeds; telling the file's kind fails.
-    ketrav::platform::fail_nth_call(2, 6, false);
+    ketrav::testing::fail_nth_call_of(ketrav::platform::SystemCall::file_type, 1, 6, false);
     open_for_writing("keep.txt", 2);
-    EXPECT_EQ(last_error(), error_internal);
+    EXPECT_EQ(last_error(), run_time_code::internal);
     EXPECT_EQ(at_end(2), truth_true);  // the slot is free again
-    ketrav::platform::fail_nth_call(3, 19, false);
+    ketrav::testing::fail_nth_call_of(ketrav::platform::SystemCall::set_end_of_file, 1, 19, false);
     open_for_writing("keep.txt", 2);
-    EXPECT_EQ(last_error(), error_permission_denied);
-    ketrav::platform::reset_call_hooks();
+    EXPECT_EQ(last_error(), run_time_code::permission_denied);
+    ketrav::testing::stop_countdown();
     EXPECT_EQ(read_bytes("keep.txt"), "contents");
     // A read open whose first block cannot be read fails as a whole.
-    ketrav::platform::fail_nth_call(4, 23, false);
+    ketrav::testing::fail_nth_call_of(ketrav::platform::SystemCall::read_file, 1, 23, false);
     open_for_reading("keep.txt", 1);
     EXPECT_EQ(last_error(), 72);
     EXPECT_EQ(read_line(1), "");
-    EXPECT_EQ(last_error(), error_slot_not_open);
+    EXPECT_EQ(last_error(), run_time_code::slot_not_open);
 }
 
 TEST_F(TextFiles, ReadFailuresEndTheFile) {
     write_bytes("in.txt", std::string(200, 'r') + "\r\nlast\r\n");
     open_for_reading("in.txt", 1);
     // The next OS call positions for the second block; make it fail.
-    ketrav::platform::fail_nth_call(1, 23, false);
+    ketrav::testing::fail_nth_call_of(ketrav::platform::SystemCall::set_file_pointer, 1, 23, false);
     EXPECT_EQ(read_line(1), "");
     EXPECT_EQ(last_error(), 72);
-    ketrav::platform::fail_nth_call(2, 30, false);
+    ketrav::testing::fail_nth_call_of(ketrav::platform::SystemCall::read_file, 1, 30, false);
     EXPECT_EQ(at_end(1), truth_true);
     EXPECT_EQ(last_error(), 72);
 }
@@ -238,7 +240,7 @@ TEST_F(TextFiles, EveryFailurePointLeavesNoHandleOpen) {
     // Sweep the failing call over a whole scenario: each failure records a
     // code, nothing crashes, and once all is closed no handle is left.
     for (unsigned nth = 1; nth < 60; ++nth) {
-        ketrav::platform::fail_nth_call(nth, 1, false);
+        ketrav::testing::fail_nth_call(nth, 1, false);
         open_for_reading("in.txt", 1);
         open_for_writing("out.txt", 2);
         while (at_end(1) == truth_false) {
@@ -248,9 +250,9 @@ TEST_F(TextFiles, EveryFailurePointLeavesNoHandleOpen) {
         close_all();
         delete_file("out.txt");
         file_exists("in.txt");
-        bool fired = ketrav::platform::fault_fired();
-        ketrav::platform::SystemCall failed = ketrav::platform::failed_call();
-        ketrav::platform::reset_call_hooks();
+        bool fired = ketrav::testing::fault_fired();
+        ketrav::platform::SystemCall failed = ketrav::testing::failed_call();
+        ketrav::testing::stop_countdown();
         if (failed == ketrav::platform::SystemCall::close_handle || failed == ketrav::platform::SystemCall::find_close)
             ++refused_closes;
         EXPECT_EQ(ketrav::platform::open_handle_count(), handles_before + refused_closes) << "failing call " << nth;
@@ -299,12 +301,12 @@ TEST_F(TextFiles, DeleteFile) {
     EXPECT_TRUE(ketrav::testing::exists("keep.log"));
     EXPECT_EQ(last_error(), 1);
     delete_file("missing.txt");
-    EXPECT_EQ(last_error(), error_file_not_found);
+    EXPECT_EQ(last_error(), run_time_code::file_not_found);
 
     write_bytes("locked.txt", "l");
     ketrav::testing::make_read_only("locked.txt", true);
     delete_file("locked.txt");
-    EXPECT_EQ(last_error(), error_permission_denied);
+    EXPECT_EQ(last_error(), run_time_code::permission_denied);
     EXPECT_TRUE(ketrav::testing::exists("locked.txt"));
     ketrav::testing::make_read_only("locked.txt", false);
 

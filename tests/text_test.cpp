@@ -49,10 +49,10 @@ TEST(Text, SpacesAndRepeats) {
     EXPECT_EQ(repeat_char(0, "_"), "");
     EXPECT_EQ(last_error(), 1);
     EXPECT_EQ(spaces(-1), "");
-    EXPECT_EQ(last_error(), error_out_of_memory);
+    EXPECT_EQ(last_error(), run_time_code::out_of_memory);
     record_error(1);
     EXPECT_EQ(repeat_char(-5, "."), "");
-    EXPECT_EQ(last_error(), error_out_of_memory);
+    EXPECT_EQ(last_error(), run_time_code::out_of_memory);
 }
 
 TEST(Text, Trims) {

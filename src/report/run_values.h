@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ketrav_version.h"
-#include "services/file_table.h"
+#include "services/text_files.h"
 
 namespace ketrav::report {
 

@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "platform/local_date.h"
 #include "services/run_time_errors.h"
 
 namespace ketrav::services {
@@ -64,7 +65,7 @@ std::string nth_parameter(const std::string& tail, std::int32_t n) {
 
 }  // namespace
 
-std::string date_stamp_of(const platform::LocalDate& date) {
+std::string date_stamp_of(const CalendarDate& date) {
     std::string text;
     try {
         text.reserve(10);
@@ -80,7 +81,10 @@ std::string date_stamp_of(const platform::LocalDate& date) {
     return text;
 }
 
-std::string date_stamp() { return date_stamp_of(platform::local_date()); }
+std::string date_stamp() {
+    platform::LocalDate today = platform::local_date();
+    return date_stamp_of(CalendarDate{today.year, today.month, today.day});
+}
 
 std::size_t locate_command_tail(const std::string& command_line) {
     try {
@@ -99,7 +103,7 @@ std::string command_tail(std::int32_t n) {
         if (n < 0) return {};
         return nth_parameter(tail, n);
     } catch (const std::bad_alloc&) {
-        record_error(error_out_of_memory);
+        record_error(run_time_code::out_of_memory);
         return {};
     }
 }

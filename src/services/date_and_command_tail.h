@@ -5,13 +5,17 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/local_date.h"
-
 namespace ketrav::services {
+
+struct CalendarDate {
+    int year = 0;
+    int month = 0;  // 1 to 12
+    int day = 0;    // 1 to 31
+};
 
 // MM-DD-YYYY from today's local date, whatever the locale.
 std::string date_stamp();
-std::string date_stamp_of(const platform::LocalDate& date);
+std::string date_stamp_of(const CalendarDate& date);
 
 // Remembers the process's command line and where its tail begins; called
 // once at start-up. Returns the position (0-based) of the tail.

@@ -6,7 +6,7 @@
 #include "platform/find_files.h"
 #include "services/run_time_errors.h"
 #include "services/service_locks.h"
-#include "services/text_files.h"
+#include "services/truth.h"
 
 namespace ketrav::services {
 namespace {
@@ -36,7 +36,7 @@ int delete_matches(const std::string& directory, platform::OsHandle search, plat
         platform::OsStatus next = os_call([&] { return platform::find_next(search, entry); });
         if (!next.ok) {
             int code = os_error_code(next.error);
-            return code == error_file_not_found ? 0 : code;
+            return code == run_time_code::file_not_found ? 0 : code;
         }
     }
 }
@@ -63,7 +63,7 @@ void delete_file(const std::string& given_name) {
         if (is_separator(pattern.back())) pattern += "*.*";
         directory = directory_part(pattern);
     } catch (const std::bad_alloc&) {
-        return record_error(error_out_of_memory);
+        return record_error(run_time_code::out_of_memory);
     }
     platform::OsHandle search;
     platform::FoundEntry entry;
@@ -73,7 +73,7 @@ void delete_file(const std::string& given_name) {
     try {
         failure = delete_matches(directory, search, entry);
     } catch (const std::bad_alloc&) {
-        failure = error_out_of_memory;
+        failure = run_time_code::out_of_memory;
     }
     os_call([&] { return platform::find_close(search); });
     if (failure) record_error(failure);

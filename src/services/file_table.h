@@ -1,4 +1,5 @@
 // The process-wide table of open files, one OpenFile per slot in use.
+// Private to the services: it holds the OS layer's handles.
 #pragma once
 
 #include <array>
@@ -6,10 +7,9 @@
 #include <string>
 
 #include "platform/file_io.h"
+#include "services/text_files.h"
 
 namespace ketrav::services {
-
-using Slot = std::int16_t;
 
 enum class FileMode { reading, writing };
 

@@ -23,9 +23,9 @@ constexpr std::array<unsigned char, 40> low_os_errors = {
 }  // namespace
 
 void record_error(int code) {
-    if (code == 0) code = error_internal;
+    if (code == 0) code = run_time_code::internal;
     last_recorded = code & 0xFF;
-    if (last_recorded >= first_fatal_error) platform::exit_process(255);
+    if (last_recorded >= run_time_code::first_fatal) platform::exit_process(255);
 }
 
 int last_error() { return last_recorded; }

@@ -6,20 +6,25 @@
 
 namespace ketrav::services {
 
-inline constexpr int error_out_of_memory = 7;
-inline constexpr int error_internal = 51;
-inline constexpr int error_slot_not_open = 52;
-inline constexpr int error_file_not_found = 53;
-inline constexpr int error_wrong_mode = 54;
-inline constexpr int error_slot_already_open = 55;
-inline constexpr int error_device_write_incomplete = 57;
-inline constexpr int error_disk_full = 61;
-inline constexpr int error_input_past_end = 62;
-inline constexpr int error_bad_file_name = 64;
-inline constexpr int error_permission_denied = 70;
-inline constexpr int error_path_not_found = 76;
-inline constexpr int first_fatal_error = 241;
-inline constexpr int error_file_table_damaged = 242;
+// Run-time error codes: a numbering of their own (0 to 255), apart from the
+// operating system's; os_error_code turns the one into the other.
+namespace run_time_code {
+inline constexpr int out_of_memory = 7;
+inline constexpr int internal = 51;
+inline constexpr int slot_not_open = 52;
+inline constexpr int file_not_found = 53;
+inline constexpr int wrong_mode = 54;
+inline constexpr int slot_already_open = 55;
+inline constexpr int device_write_incomplete = 57;
+inline constexpr int disk_full = 61;
+inline constexpr int input_past_end = 62;
+inline constexpr int bad_file_name = 64;
+inline constexpr int permission_denied = 70;
+inline constexpr int device_error = 72;
+inline constexpr int path_not_found = 76;
+inline constexpr int first_fatal = 241;
+inline constexpr int file_table_damaged = 242;
+}  // namespace run_time_code
 
 // Makes `code` the last error (0 is recorded as 51). A code of 241 or more
 // ends the process at once with exit status 255; nothing is closed.
@@ -28,7 +33,8 @@ void record_error(int code);
 // The last code recorded; 0 until the first failure. Never cleared.
 int last_error();
 
-// The run-time error code for a Windows system error code; 0 for 0.
+// The run-time error code for a Windows system error code; 0 for 0. (Named
+// for what it reads: an OS error code.)
 int os_error_code(std::uint32_t os_error);
 
 }  // namespace ketrav::services

@@ -10,13 +10,13 @@ namespace {
 
 std::string filled(std::int32_t count, char byte) {
     if (count < 0) {
-        record_error(error_out_of_memory);  // a request that is never granted
+        record_error(run_time_code::out_of_memory);  // a request that is never granted
         return {};
     }
     try {
         return std::string(static_cast<std::size_t>(count), byte);
     } catch (const std::bad_alloc&) {
-        record_error(error_out_of_memory);
+        record_error(run_time_code::out_of_memory);
         return {};
     }
 }
@@ -30,7 +30,7 @@ std::string substring(const std::string& text, std::int32_t start, std::int32_t 
     try {
         return text.substr(static_cast<std::size_t>(start) - 1, static_cast<std::size_t>(length));
     } catch (const std::bad_alloc&) {
-        record_error(error_out_of_memory);
+        record_error(run_time_code::out_of_memory);
         return text;
     }
 }

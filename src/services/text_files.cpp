@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "services/file_table.h"
 #include "services/run_time_errors.h"
 #include "services/service_locks.h"
 
@@ -55,7 +56,7 @@ int release(OpenFile* file, bool cut_written) {
     int failure = 0;
     platform::OsHandle handle = file->handle;
     bool cut = cut_written && file->mode == FileMode::writing && file->kind == platform::FileKind::disk;
-    if (!remove_open_file(file)) failure = error_file_table_damaged;
+    if (!remove_open_file(file)) failure = run_time_code::file_table_damaged;
     if (cut) {
         platform::OsStatus status = os_call([&] { return platform::set_end_of_file(handle); });
         if (!status.ok && !failure) failure = code_of(status);
@@ -69,7 +70,7 @@ int release(OpenFile* file, bool cut_written) {
 // the file without cutting it, then records the code.
 void abandon_open(OpenFile* file, int code) {
     int failure = release(file, false);
-    record_error(failure == error_file_table_damaged ? failure : code);
+    record_error(failure == run_time_code::file_table_damaged ? failure : code);
 }
 
 void open_in_slot(const std::string& given_name, Slot slot, FileMode mode) {
@@ -78,21 +79,22 @@ void open_in_slot(const std::string& given_name, Slot slot, FileMode mode) {
     try {
         name = given_name.substr(0, longest_name);
     } catch (const std::bad_alloc&) {
-        record_error(error_out_of_memory);
+        record_error(run_time_code::out_of_memory);
         return;
     }
-    if (name.empty() || name.find_first_of("*?") != std::string::npos) return record_error(error_bad_file_name);
-    if (slot < 0) return record_error(error_slot_not_open);
-    if (find_open_file(slot)) return record_error(error_slot_already_open);
+    if (name.empty() || name.find_first_of("*?") != std::string::npos)
+        return record_error(run_time_code::bad_file_name);
+    if (slot < 0) return record_error(run_time_code::slot_not_open);
+    if (find_open_file(slot)) return record_error(run_time_code::slot_already_open);
 
     OpenFile* file = add_open_file(slot);
-    if (!file) return record_error(error_out_of_memory);
+    if (!file) return record_error(run_time_code::out_of_memory);
     file->mode = mode;
     platform::FileAccess access = mode == FileMode::reading ? platform::FileAccess::read : platform::FileAccess::write;
     platform::OsHandle handle;
     platform::OsStatus opened = os_call([&] { return platform::open_file(name, access, handle); });
     if (!opened.ok) {
-        if (!remove_open_file(file)) return record_error(error_file_table_damaged);
+        if (!remove_open_file(file)) return record_error(run_time_code::file_table_damaged);
         return record_error(code_of(opened));
     }
     file->handle = handle;
@@ -115,7 +117,7 @@ void open_in_slot(const std::string& given_name, Slot slot, FileMode mode) {
     try {
         file->name = name;
     } catch (const std::bad_alloc&) {
-        abandon_open(file, error_out_of_memory);
+        abandon_open(file, run_time_code::out_of_memory);
     }
 }
 
@@ -127,7 +129,8 @@ void write_bytes(OpenFile& file, const char* bytes, std::size_t size) {
     platform::OsStatus status = os_call([&] { return platform::write_file(file.handle, bytes, asked, written); });
     if (!status.ok) return record_error(code_of(status));
     if (written < size)
-        record_error(file.kind == platform::FileKind::disk ? error_disk_full : error_device_write_incomplete);
+        record_error(file.kind == platform::FileKind::disk ? run_time_code::disk_full
+                                                           : run_time_code::device_write_incomplete);
 }
 
 }  // namespace
@@ -139,11 +142,11 @@ void open_for_writing(const std::string& name, Slot slot) { open_in_slot(name, s
 std::string read_line(Slot slot) {
     OpenFile* file = find_open_file(slot);
     if (!file) {
-        record_error(error_slot_not_open);
+        record_error(run_time_code::slot_not_open);
         return {};
     }
     if (file->mode != FileMode::reading) {
-        record_error(error_wrong_mode);
+        record_error(run_time_code::wrong_mode);
         return {};
     }
     std::string line;
@@ -175,17 +178,17 @@ std::string read_line(Slot slot) {
             break;
         }
     } catch (const std::bad_alloc&) {
-        record_error(error_out_of_memory);
+        record_error(run_time_code::out_of_memory);
         return {};
     }
-    if (!ended_by_cr && line.empty()) record_error(error_input_past_end);
+    if (!ended_by_cr && line.empty()) record_error(run_time_code::input_past_end);
     return line;
 }
 
 std::int32_t at_end(Slot slot) {
     OpenFile* file = find_open_file(slot);
     if (!file) {
-        record_error(error_file_not_found);
+        record_error(run_time_code::file_not_found);
         return truth_true;
     }
     if (file->mode == FileMode::writing) return truth_false;
@@ -200,16 +203,16 @@ std::int32_t at_end(Slot slot) {
 
 void write_text(Slot slot, const std::string& text) {
     OpenFile* file = find_open_file(slot);
-    if (!file) return record_error(error_slot_not_open);
+    if (!file) return record_error(run_time_code::slot_not_open);
     if (text.empty()) return;
-    if (file->mode != FileMode::writing) return record_error(error_wrong_mode);
+    if (file->mode != FileMode::writing) return record_error(run_time_code::wrong_mode);
     write_bytes(*file, text.data(), text.size());
 }
 
 void end_line(Slot slot) {
     OpenFile* file = find_open_file(slot);
-    if (!file) return record_error(error_slot_not_open);
-    if (file->mode != FileMode::writing) return record_error(error_wrong_mode);
+    if (!file) return record_error(run_time_code::slot_not_open);
+    if (file->mode != FileMode::writing) return record_error(run_time_code::wrong_mode);
     write_bytes(*file, "\r\n", 2);
 }
 

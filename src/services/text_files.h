@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <string>
 
-#include "services/file_table.h"
+#include "services/truth.h"
 
 namespace ketrav::services {
 
-inline constexpr std::int32_t truth_true = -1;
-inline constexpr std::int32_t truth_false = 0;
+// The number under which a file is open: 0 to 32767.
+using Slot = std::int16_t;
 
 // Opens an existing disk file for reading under `slot`. A file of another
 // kind (device, pipe) opens, but reads as an empty file.

@@ -6,14 +6,17 @@
 
 #include "platform/os_status.h"
 
-namespace ketrav::platform {
+namespace ketrav::platform::posix {
+
+// The entries of a PATH value that are absolute directories, in order: "",
+// ".", "./", "logs" and the like all resolve against the current directory.
+std::vector<std::string> absolute_path_entries(const char* path_variable);
 
 // The places a bare program name is looked up, in order: the running
 // program's own directory and its private helper directory beside it
 // (../libexec/ketrav when installed), when the own directory is known; the
 // helper directory the build was configured with; then the absolute entries
-// of `path_variable`. Never the current directory, and never a relative
-// PATH entry, which would name it or a place below it.
+// of `path_variable`. Never the current directory.
 std::vector<std::string> program_search_places(const std::string& own_directory, const std::string& configured_helpers,
                                                const char* path_variable);
 
@@ -21,4 +24,4 @@ std::vector<std::string> program_search_places(const std::string& own_directory,
 // in the places above, for the running program. Nothing found gives 2.
 OsStatus find_program(const std::string& name, std::string& path);
 
-}  // namespace ketrav::platform
+}  // namespace ketrav::platform::posix

@@ -1,9 +1,10 @@
 // Windows backend of process.h: CreateProcessA and waiting on the handle.
+#include "platform/process.h"
+
 #include <vector>
 
 #include "platform/call_table.h"
-#include "platform/process.h"
-#include "platform/win32_call.h"
+#include "platform/win32/win32_call.h"
 
 namespace ketrav::platform {
 
@@ -41,12 +42,16 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
 }
 
 OsStatus wait_for_process(OsHandle process) {
+    // INVALID_HANDLE_VALUE is this process's own pseudo-handle: waiting on
+    // it would never end.
+    if (!process.valid()) return OsStatus::failure(error_invalid_handle);
     if (OsError fault = intercept_call(SystemCall::wait_for_process)) return OsStatus::failure(fault);
     return guarded([&] { return WaitForSingleObject(native(process), INFINITE) != WAIT_FAILED; });
 }
 
 OsStatus exit_code_of_process(OsHandle process, std::uint32_t& exit_code) {
     exit_code = 0;
+    if (!process.valid()) return OsStatus::failure(error_invalid_handle);
     if (OsError fault = intercept_call(SystemCall::exit_code_of_process)) return OsStatus::failure(fault);
     DWORD code = 0;
     OsStatus status = guarded([&] { return GetExitCodeProcess(native(process), &code) != 0; });

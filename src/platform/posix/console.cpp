@@ -1,7 +1,7 @@
 // POSIX backend of console.h.
-#include <csignal>
-
 #include "platform/console.h"
+
+#include <csignal>
 
 namespace ketrav::platform {
 

@@ -1,15 +1,20 @@
 // POSIX backend of file_io.h: Windows sharing rules through flock.
+#include "platform/file_io.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 
 #include "platform/call_table.h"
-#include "platform/file_io.h"
-#include "platform/posix_internal.h"
+#include "platform/posix/errno_mapping.h"
+#include "platform/posix/file_io.h"
+#include "platform/posix/paths.h"
+#include "platform/posix/process.h"
+#include "platform/posix/system_calls.h"
 
 namespace ketrav::platform {
 namespace {
@@ -24,12 +29,11 @@ const std::vector<int>& posix::inheritable_descriptors() { return open_descripto
 
 OsStatus open_file(const std::string& name, FileAccess access, OsHandle& handle) {
     handle = OsHandle{};
-    if (OsError fault = intercept_call(SystemCall::open_file)) return OsStatus::failure(fault);
     std::string path = posix::native_path(name);
     if (path.empty()) return OsStatus::failure(error_path_not_found);
 
     struct stat info {};
-    bool exists = stat(path.c_str(), &info) == 0;
+    bool exists = posix::sys_stat(path.c_str(), &info) == 0;
     // Windows opens no directory as a file, and writes to no read-only file,
     // not even for an administrator.
     if (exists && S_ISDIR(info.st_mode)) return OsStatus::failure(error_access_denied);
@@ -39,11 +43,11 @@ OsStatus open_file(const std::string& name, FileAccess access, OsHandle& handle)
     // Non-blocking, so that a FIFO never holds up the open; never truncating,
     // so that the lock is taken before anything changes.
     int flags = O_CLOEXEC | O_NONBLOCK | (access == FileAccess::read ? O_RDONLY : (O_WRONLY | O_CREAT));
-    int fd = open(path.c_str(), flags, 0666);
+    int fd = posix::sys_open(path.c_str(), flags, 0666);
     if (fd < 0) return errno == ENOENT ? posix::missing_status(path) : posix::errno_status();
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (posix::sys_flock(fd, LOCK_EX | LOCK_NB) != 0) {
         OsStatus status = posix::errno_status();
-        close(fd);
+        posix::sys_close(fd);
         return status;
     }
     open_descriptors.push_back(fd);
@@ -54,31 +58,27 @@ OsStatus open_file(const std::string& name, FileAccess access, OsHandle& handle)
 
 OsStatus file_kind(OsHandle handle, FileKind& kind) {
     kind = FileKind::other;
-    if (OsError fault = intercept_call(SystemCall::file_type)) return OsStatus::failure(fault);
     struct stat info {};
-    if (fstat(descriptor(handle), &info) != 0) return posix::errno_status();
+    if (posix::sys_fstat(descriptor(handle), &info) != 0) return posix::errno_status();
     kind = S_ISREG(info.st_mode) ? FileKind::disk : FileKind::other;
     return OsStatus::success();
 }
 
 OsStatus set_file_pointer(OsHandle handle, std::uint64_t offset) {
-    if (OsError fault = intercept_call(SystemCall::set_file_pointer)) return OsStatus::failure(fault);
     if (offset > static_cast<std::uint64_t>(INT64_MAX)) return OsStatus::failure(error_invalid_parameter);
-    if (lseek(descriptor(handle), static_cast<off_t>(offset), SEEK_SET) < 0) return posix::errno_status();
+    if (posix::sys_lseek(descriptor(handle), static_cast<off_t>(offset), SEEK_SET) < 0) return posix::errno_status();
     return OsStatus::success();
 }
 
 OsStatus set_end_of_file(OsHandle handle) {
-    if (OsError fault = intercept_call(SystemCall::set_end_of_file)) return OsStatus::failure(fault);
-    off_t here = lseek(descriptor(handle), 0, SEEK_CUR);
-    if (here < 0 || ftruncate(descriptor(handle), here) != 0) return posix::errno_status();
+    off_t here = posix::sys_lseek(descriptor(handle), 0, SEEK_CUR);
+    if (here < 0 || posix::sys_ftruncate(descriptor(handle), here) != 0) return posix::errno_status();
     return OsStatus::success();
 }
 
 OsStatus read_file(OsHandle handle, void* buffer, std::uint32_t size, std::uint32_t& bytes_read) {
     bytes_read = 0;
-    if (OsError fault = intercept_call(SystemCall::read_file)) return OsStatus::failure(fault);
-    ssize_t got = read(descriptor(handle), buffer, size);
+    ssize_t got = posix::sys_read(descriptor(handle), buffer, size);
     if (got < 0) {
         // An empty FIFO opened without blocking has nothing to give yet.
         if (errno == EAGAIN) return OsStatus::success();
@@ -90,17 +90,16 @@ OsStatus read_file(OsHandle handle, void* buffer, std::uint32_t size, std::uint3
 
 OsStatus write_file(OsHandle handle, const void* data, std::uint32_t size, std::uint32_t& bytes_written) {
     bytes_written = 0;
-    std::uint32_t allowed = size;
-    if (OsError fault = intercept_call(SystemCall::write_file, allowed)) return OsStatus::failure(fault);
-    ssize_t put = write(descriptor(handle), data, allowed);
+    ssize_t put = posix::sys_write(descriptor(handle), data, size);
     if (put < 0) return posix::errno_status();
     bytes_written = static_cast<std::uint32_t>(put);
     return OsStatus::success();
 }
 
 OsStatus close_handle(OsHandle handle) {
-    if (OsError fault = intercept_call(SystemCall::close_handle)) return OsStatus::failure(fault);
     if (handle.value < 0) {
+        // Process handles are the layer's own: no system call closes them.
+        if (OsError fault = intercept_call(SystemCall::close_handle)) return OsStatus::failure(fault);
         if (!posix::release_process_handle(handle)) return OsStatus::failure(error_invalid_handle);
         note_handle_closed();
         return OsStatus::success();
@@ -108,10 +107,16 @@ OsStatus close_handle(OsHandle handle) {
     int fd = descriptor(handle);
     auto it = std::find(open_descriptors.begin(), open_descriptors.end(), fd);
     if (it == open_descriptors.end()) return OsStatus::failure(error_invalid_handle);
+    OsStatus status = OsStatus::success();
+    if (posix::sys_close(fd) != 0) {
+        // A refused close leaves the handle open, as a failed CloseHandle
+        // does; a real failure (an error reported late, say) still frees it.
+        if (OsError refused = posix::take_injected_error()) return OsStatus::failure(refused);
+        status = posix::errno_status();
+    }
     open_descriptors.erase(it);
     note_handle_closed();
-    if (close(fd) != 0) return posix::errno_status();
-    return OsStatus::success();
+    return status;
 }
 
 }  // namespace ketrav::platform

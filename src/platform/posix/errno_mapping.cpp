@@ -1,7 +1,9 @@
 // errno to Windows system error codes, for every call of the POSIX backend.
+#include "platform/posix/errno_mapping.h"
+
 #include <cerrno>
 
-#include "platform/errno_mapping.h"
+#include "platform/posix/system_calls.h"
 
 namespace ketrav::platform {
 
@@ -33,6 +35,11 @@ OsError os_error_from_errno(int errno_value) {
         case ENOEXEC: return error_bad_exe_format;
         default: return error_gen_failure;
     }
+}
+
+OsStatus posix::errno_status() {
+    if (OsError injected = take_injected_error()) return OsStatus::failure(injected);
+    return OsStatus::failure(os_error_from_errno(errno));
 }
 
 }  // namespace ketrav::platform

@@ -1,7 +1,8 @@
 // Windows backend of file_io.h: thin calls of the Win32 file API.
-#include "platform/call_table.h"
 #include "platform/file_io.h"
-#include "platform/win32_call.h"
+
+#include "platform/call_table.h"
+#include "platform/win32/win32_call.h"
 
 namespace ketrav::platform {
 
@@ -72,6 +73,9 @@ OsStatus write_file(OsHandle handle, const void* data, std::uint32_t size, std::
 }
 
 OsStatus close_handle(OsHandle handle) {
+    // INVALID_HANDLE_VALUE is also the pseudo-handle of this process, which
+    // CloseHandle accepts: a handle that was never opened is refused here.
+    if (!handle.valid()) return OsStatus::failure(error_invalid_handle);
     if (OsError fault = intercept_call(SystemCall::close_handle)) return OsStatus::failure(fault);
     OsStatus status = guarded([&] { return CloseHandle(native(handle)) != 0; });
     if (status.ok) note_handle_closed();

@@ -1,8 +1,9 @@
 // POSIX backend of find_files.h: directory listing filtered by the Windows
 // wildcard rule, with Windows attributes derived from the file's mode.
+#include "platform/find_files.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -10,8 +11,9 @@
 #include <vector>
 
 #include "platform/call_table.h"
-#include "platform/find_files.h"
-#include "platform/posix_internal.h"
+#include "platform/posix/errno_mapping.h"
+#include "platform/posix/paths.h"
+#include "platform/posix/system_calls.h"
 
 namespace ketrav::platform {
 namespace {
@@ -25,7 +27,7 @@ struct Search {
 // Windows, which has no FIFOs, devices or sockets among its files.
 bool describe(const std::string& path, const std::string& name, FoundEntry& entry) {
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0) return false;
+    if (posix::sys_stat(path.c_str(), &info) != 0) return false;
     if (!S_ISDIR(info.st_mode) && !S_ISREG(info.st_mode)) return false;
     std::uint32_t attributes = 0;
     if (S_ISDIR(info.st_mode)) attributes |= attribute_directory;
@@ -50,14 +52,19 @@ OsStatus list_matches(const std::string& path, std::vector<FoundEntry>& found) {
         FoundEntry entry;
         if (describe(path, last, entry)) found.push_back(entry);
     } else {
-        DIR* listing = opendir(directory.c_str());
+        DIR* listing = posix::sys_opendir(directory.c_str());
         if (!listing) return errno == ENOENT ? OsStatus::failure(error_path_not_found) : posix::errno_status();
-        while (dirent* item = readdir(listing)) {
+        dirent* item = nullptr;
+        while ((item = posix::sys_readdir(listing)) != nullptr) {
             std::string name = item->d_name;
             FoundEntry entry;
             if (wildcard_match(last, name) && describe(join(directory, name), name, entry)) found.push_back(entry);
         }
-        closedir(listing);
+        // A listing cut short by a failure is no listing.
+        OsStatus broken = errno != 0 ? posix::errno_status() : OsStatus::success();
+        OsStatus closed = posix::sys_closedir(listing) == 0 ? OsStatus::success() : posix::errno_status();
+        if (!broken.ok) return broken;
+        if (!closed.ok) return closed;
         std::sort(found.begin(), found.end(), [](const FoundEntry& a, const FoundEntry& b) { return a.name < b.name; });
     }
     if (found.empty()) return posix::missing_status(path);
@@ -70,7 +77,6 @@ Search* search_of(OsHandle handle) { return reinterpret_cast<Search*>(handle.val
 
 OsStatus find_first(const std::string& pattern, OsHandle& search, FoundEntry& entry) {
     search = OsHandle{};
-    if (OsError fault = intercept_call(SystemCall::find_first)) return OsStatus::failure(fault);
     auto listing = std::make_unique<Search>();
     OsStatus status = list_matches(posix::native_path(pattern), listing->entries);
     if (!status.ok) return status;
@@ -81,7 +87,6 @@ OsStatus find_first(const std::string& pattern, OsHandle& search, FoundEntry& en
 }
 
 OsStatus find_next(OsHandle search, FoundEntry& entry) {
-    if (OsError fault = intercept_call(SystemCall::find_next)) return OsStatus::failure(fault);
     if (!search.valid()) return OsStatus::failure(error_invalid_handle);
     Search* listing = search_of(search);
     if (listing->next >= listing->entries.size()) return OsStatus::failure(error_no_more_files);
@@ -90,7 +95,6 @@ OsStatus find_next(OsHandle search, FoundEntry& entry) {
 }
 
 OsStatus find_close(OsHandle search) {
-    if (OsError fault = intercept_call(SystemCall::find_close)) return OsStatus::failure(fault);
     if (!search.valid()) return OsStatus::failure(error_invalid_handle);
     delete search_of(search);
     note_handle_closed();
@@ -98,14 +102,14 @@ OsStatus find_close(OsHandle search) {
 }
 
 OsStatus delete_file(const std::string& name) {
-    if (OsError fault = intercept_call(SystemCall::delete_file)) return OsStatus::failure(fault);
     std::string path = posix::native_path(name);
     struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) return errno == ENOENT ? posix::missing_status(path) : posix::errno_status();
+    if (posix::sys_lstat(path.c_str(), &info) != 0)
+        return errno == ENOENT ? posix::missing_status(path) : posix::errno_status();
     if (S_ISDIR(info.st_mode)) return OsStatus::failure(error_access_denied);
     // Windows refuses to delete a read-only file, whoever asks.
     if (S_ISREG(info.st_mode) && !(info.st_mode & S_IWUSR)) return OsStatus::failure(error_access_denied);
-    if (unlink(path.c_str()) != 0) return posix::errno_status();
+    if (posix::sys_unlink(path.c_str()) != 0) return posix::errno_status();
     return OsStatus::success();
 }
 

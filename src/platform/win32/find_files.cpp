@@ -1,7 +1,8 @@
 // Windows backend of find_files.h: FindFirstFileA and its companions.
-#include "platform/call_table.h"
 #include "platform/find_files.h"
-#include "platform/win32_call.h"
+
+#include "platform/call_table.h"
+#include "platform/win32/win32_call.h"
 
 namespace ketrav::platform {
 

@@ -1,7 +1,7 @@
 // POSIX backend of process.h: posix_spawn with the Windows argv rules.
-#include <signal.h>
+#include "platform/process.h"
+
 #include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,10 +9,13 @@
 
 #include "platform/argv_split.h"
 #include "platform/call_table.h"
-#include "platform/errno_mapping.h"
-#include "platform/posix_internal.h"
-#include "platform/process.h"
-#include "platform/program_lookup.h"
+#include "platform/posix/child_process.h"
+#include "platform/posix/errno_mapping.h"
+#include "platform/posix/file_io.h"
+#include "platform/posix/own_directory.h"
+#include "platform/posix/process.h"
+#include "platform/posix/program_lookup.h"
+#include "platform/posix/system_calls.h"
 
 extern char** environ;
 
@@ -41,16 +44,13 @@ bool posix::release_process_handle(OsHandle handle) { return processes.erase(han
 
 OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
     started = ProcessHandles{};
-    if (OsError fault = intercept_call(SystemCall::create_process)) return OsStatus::failure(fault);
     std::vector<std::string> words = split_command_line(std::string(start.command_line.c_str()));
     if (words.empty()) return OsStatus::failure(error_file_not_found);
     std::string program;
-    OsStatus found = find_program(words[0], program);
+    OsStatus found = posix::find_program(words[0], program);
     if (!found.ok) return found;
 
-    // A program found by a lookup gets its full path as argv[0], so that a
-    // stand-in can find its own directory, and its fellow, without /proc.
-    if (words[0].find_first_of("/\\") == std::string::npos) words[0] = program;
+    posix::name_program_by_path(words, program);
     std::vector<char*> argv = posix::argv_of(words);
 
     posix_spawn_file_actions_t actions;
@@ -59,9 +59,12 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
     if (start.inherit_handles)
         for (int fd : posix::inheritable_descriptors()) posix_spawn_file_actions_adddup2(&actions, fd, fd);
     pid_t pid = 0;
-    int failed = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    int failed = posix::sys_posix_spawn(&pid, program.c_str(), &actions, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0) return OsStatus::failure(os_error_from_errno(failed));
+    if (failed != 0) {
+        if (OsError refused = posix::take_injected_error()) return OsStatus::failure(refused);
+        return OsStatus::failure(os_error_from_errno(failed));
+    }
 
     ProcessRecord record;
     record.pid = pid;
@@ -77,14 +80,13 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
 }
 
 OsStatus wait_for_process(OsHandle process) {
-    if (OsError fault = intercept_call(SystemCall::wait_for_process)) return OsStatus::failure(fault);
     ProcessRecord* record = record_of(process);
     if (!record || record->pid == 0) return OsStatus::failure(error_invalid_handle);
     if (record->waited) return OsStatus::success();
     int status = 0;
     pid_t done = 0;
     do {
-        done = waitpid(record->pid, &status, 0);
+        done = posix::sys_waitpid(record->pid, &status, 0);
     } while (done < 0 && errno == EINTR);
     if (done < 0) return posix::errno_status();
     record->waited = true;
@@ -94,7 +96,6 @@ OsStatus wait_for_process(OsHandle process) {
 
 OsStatus exit_code_of_process(OsHandle process, std::uint32_t& exit_code) {
     exit_code = 0;
-    if (OsError fault = intercept_call(SystemCall::exit_code_of_process)) return OsStatus::failure(fault);
     ProcessRecord* record = record_of(process);
     if (!record || record->pid == 0) return OsStatus::failure(error_invalid_handle);
     if (!record->waited) {

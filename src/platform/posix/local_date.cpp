@@ -1,7 +1,7 @@
 // POSIX backend of local_date.h.
-#include <ctime>
-
 #include "platform/local_date.h"
+
+#include <ctime>
 
 namespace ketrav::platform {
 

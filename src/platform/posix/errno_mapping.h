@@ -9,4 +9,9 @@ namespace ketrav::platform {
 // (a lock held by another open) keeps a code of its own.
 OsError os_error_from_errno(int errno_value);
 
+namespace posix {
+// A failed call's errno as a status.
+OsStatus errno_status();
+}  // namespace posix
+
 }  // namespace ketrav::platform

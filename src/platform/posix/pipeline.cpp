@@ -1,14 +1,16 @@
 // POSIX backend of pipeline.h: fork, pipes and dup2, as a shell does.
+#include "platform/pipeline.h"
+
 #include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 
-#include "platform/pipeline.h"
-#include "platform/posix_internal.h"
-#include "platform/program_lookup.h"
+#include "platform/posix/child_process.h"
+#include "platform/posix/paths.h"
+#include "platform/posix/program_lookup.h"
+#include "platform/posix/system_calls.h"
 
 extern char** environ;
 
@@ -18,12 +20,12 @@ namespace {
 constexpr int failed_stage = 1;
 
 bool redirect(const std::string& name, int flags, int target) {
-    int fd = open(posix::native_path(name).c_str(), flags | O_CLOEXEC, 0666);
+    int fd = posix::sys_open(posix::native_path(name).c_str(), flags | O_CLOEXEC, 0666);
     if (fd < 0) {
         return false;
     }
-    dup2(fd, target);
-    close(fd);
+    posix::sys_dup2(fd, target);
+    posix::sys_close(fd);
     return true;
 }
 
@@ -39,12 +41,12 @@ bool redirect(const std::string& name, int flags, int target) {
         _exit(status);
     }
     std::string program;
-    if (!find_program(stage.words[0], program).ok) {
+    if (!posix::find_program(stage.words[0], program).ok) {
         _exit(failed_stage);
     }
     std::vector<std::string> words = stage.words;
-    if (words[0].find_first_of("/\\") == std::string::npos) words[0] = program;  // as create_process does
-    execve(program.c_str(), posix::argv_of(words).data(), environ);
+    posix::name_program_by_path(words, program);
+    posix::sys_execve(program.c_str(), posix::argv_of(words).data(), environ);
     _exit(failed_stage);
 }
 
@@ -56,26 +58,26 @@ int run_pipeline(const std::vector<PipelineStage>& stages, BuiltinLookup builtin
     for (std::size_t i = 0; i < stages.size(); ++i) {
         int pipe_ends[2] = {-1, -1};
         bool last = i + 1 == stages.size();
-        if (!last && pipe2(pipe_ends, O_CLOEXEC) != 0) break;
+        if (!last && posix::sys_pipe2(pipe_ends, O_CLOEXEC) != 0) break;
         std::fflush(nullptr);
-        pid_t child = fork();
+        pid_t child = posix::sys_fork();
         if (child == 0) {
-            if (previous_read >= 0) dup2(previous_read, 0);
-            if (!last) dup2(pipe_ends[1], 1);
+            if (previous_read >= 0) posix::sys_dup2(previous_read, 0);
+            if (!last) posix::sys_dup2(pipe_ends[1], 1);
             run_stage(stages[i], builtin_for);
         }
-        if (previous_read >= 0) close(previous_read);
-        if (!last) close(pipe_ends[1]);
+        if (previous_read >= 0) posix::sys_close(previous_read);
+        if (!last) posix::sys_close(pipe_ends[1]);
         previous_read = last ? -1 : pipe_ends[0];
         if (child < 0) break;
         children.push_back(child);
     }
-    if (previous_read >= 0) close(previous_read);
+    if (previous_read >= 0) posix::sys_close(previous_read);
 
     int last_status = failed_stage;
     for (std::size_t i = 0; i < children.size(); ++i) {
         int status = 0;
-        while (waitpid(children[i], &status, 0) < 0 && errno == EINTR) {
+        while (posix::sys_waitpid(children[i], &status, 0) < 0 && errno == EINTR) {
         }
         if (i + 1 == stages.size()) last_status = static_cast<int>(posix::exit_code_of(status));
     }

@@ -1,0 +1,53 @@
+# ketrav_layer(): one layer of the program as a static library whose link
+# line says which layers it may use.
+#
+# A layer's headers are reachable only through forwarding headers that the
+# build writes: its PUBLIC_HEADERS under build/include/<layer>/, which every
+# user of the layer sees, and its PRIVATE_HEADERS under
+# build/private/<layer>/, which only the layer itself sees. Nothing puts
+# src/ itself on an include path, so a file that includes a header of a
+# layer it does not link, or another layer's private header, fails to build.
+#
+#   ketrav_layer(name
+#     PUBLIC_HEADERS  layer/x.h ...   seen by the layer and its users
+#     PRIVATE_HEADERS layer/y.h ...   seen by the layer alone
+#     SOURCES         layer/x.cpp ... (paths under src/)
+#     USES            lib ...         layers its public headers build on
+#     USES_PRIVATELY  lib ...)        layers only its sources call
+
+# Our own code's build options: C++20, the warnings, the sanitizers when
+# asked for, and on Windows a self-contained executable.
+add_library(ketrav_options INTERFACE)
+target_compile_features(ketrav_options INTERFACE cxx_std_20)
+target_compile_options(ketrav_options INTERFACE -Wall -Wextra -Wpedantic -Werror)
+if(KETRAV_SANITIZE)
+  target_compile_options(ketrav_options INTERFACE -fsanitize=address,undefined -fno-sanitize-recover=all
+                                                  -fno-omit-frame-pointer)
+  target_link_options(ketrav_options INTERFACE -fsanitize=address,undefined)
+endif()
+if(KETRAV_FUZZ)
+  # Coverage counters in every layer, for libFuzzer to steer by.
+  target_compile_options(ketrav_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+if(WIN32)
+  # No MinGW runtime DLLs to ship beside ketrav.exe.
+  target_link_options(ketrav_options INTERFACE -static -static-libgcc -static-libstdc++)
+endif()
+
+function(ketrav_forward_headers root)
+  foreach(header ${ARGN})
+    file(GENERATE OUTPUT ${root}/${header}
+         CONTENT "// Generated: forwards to the layer's header in the source tree.\n#include \"${PROJECT_SOURCE_DIR}/src/${header}\"\n")
+  endforeach()
+endfunction()
+
+function(ketrav_layer name)
+  cmake_parse_arguments(arg "" "" "PUBLIC_HEADERS;PRIVATE_HEADERS;SOURCES;USES;USES_PRIVATELY" ${ARGN})
+  list(TRANSFORM arg_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/src/)
+  add_library(${name} STATIC ${arg_SOURCES})
+  ketrav_forward_headers(${CMAKE_BINARY_DIR}/include/${name} ${arg_PUBLIC_HEADERS})
+  ketrav_forward_headers(${CMAKE_BINARY_DIR}/private/${name} ${arg_PRIVATE_HEADERS})
+  target_include_directories(${name} PUBLIC ${CMAKE_BINARY_DIR}/include/${name}
+                                      PRIVATE ${CMAKE_BINARY_DIR}/private/${name})
+  target_link_libraries(${name} PUBLIC ${arg_USES} PRIVATE ${arg_USES_PRIVATELY} ketrav_options)
+endfunction()

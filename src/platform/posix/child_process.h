@@ -1,0 +1,22 @@
+// POSIX only: what starting and reaping a child takes, shared by the process
+// backend and the pipeline.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ketrav::platform::posix {
+
+// NUL-ended argv pointers into `words`, which must outlive them.
+std::vector<char*> argv_of(std::vector<std::string>& words);
+
+// A wait status as an exit code: the exit status, or 128 + the signal.
+std::uint32_t exit_code_of(int wait_status);
+
+// A program found by a lookup gets its full path as argv[0], so that a
+// stand-in can find its own directory, and its fellow, without /proc. A
+// name given with a directory stays as it was written.
+void name_program_by_path(std::vector<std::string>& words, const std::string& program);
+
+}  // namespace ketrav::platform::posix

@@ -1,0 +1,127 @@
+// POSIX only: every system call of the backend, through the call table.
+#include "platform/posix/system_calls.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+#include "platform/call_table.h"
+
+namespace ketrav::platform::posix {
+namespace {
+
+// Set when a hook fails a call, so that the failure reports the hook's
+// Windows error instead of a mapped errno. Cleared by every call that goes
+// ahead, so a later real failure never reports a stale one.
+OsError injected_error = 0;
+
+// True when the hook fails the call; errno is then EIO, which no caller
+// treats as a case of its own.
+bool refused(SystemCall call) {
+    injected_error = intercept_call(call);
+    if (injected_error == 0) return false;
+    errno = EIO;
+    return true;
+}
+
+}  // namespace
+
+OsError take_injected_error() {
+    OsError error = injected_error;
+    injected_error = 0;
+    return error;
+}
+
+int sys_stat(const char* path, struct stat* info) { return refused(SystemCall::file_status) ? -1 : stat(path, info); }
+
+int sys_lstat(const char* path, struct stat* info) { return refused(SystemCall::file_status) ? -1 : lstat(path, info); }
+
+int sys_open(const char* path, int flags, mode_t mode) {
+    return refused(SystemCall::open_file) ? -1 : open(path, flags, mode);
+}
+
+int sys_flock(int fd, int operation) { return refused(SystemCall::lock_file) ? -1 : flock(fd, operation); }
+
+int sys_fstat(int fd, struct stat* info) { return refused(SystemCall::file_type) ? -1 : fstat(fd, info); }
+
+off_t sys_lseek(int fd, off_t offset, int whence) {
+    return refused(SystemCall::set_file_pointer) ? -1 : lseek(fd, offset, whence);
+}
+
+int sys_ftruncate(int fd, off_t length) { return refused(SystemCall::set_end_of_file) ? -1 : ftruncate(fd, length); }
+
+ssize_t sys_read(int fd, void* buffer, std::size_t size) {
+    return refused(SystemCall::read_file) ? -1 : read(fd, buffer, size);
+}
+
+ssize_t sys_write(int fd, const void* data, std::size_t size) {
+    std::uint32_t allowed = size > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(size);
+    injected_error = intercept_call(SystemCall::write_file, allowed);
+    if (injected_error != 0) {
+        errno = EIO;
+        return -1;
+    }
+    return write(fd, data, allowed < size ? allowed : size);
+}
+
+int sys_close(int fd) { return refused(SystemCall::close_handle) ? -1 : close(fd); }
+
+DIR* sys_opendir(const char* path) { return refused(SystemCall::find_first) ? nullptr : opendir(path); }
+
+dirent* sys_readdir(DIR* listing) {
+    if (refused(SystemCall::find_next)) return nullptr;
+    errno = 0;
+    return readdir(listing);
+}
+
+int sys_closedir(DIR* listing) {
+    // The listing is released even when the hook refuses: nothing may leak.
+    bool refuse = refused(SystemCall::find_close);
+    int result = closedir(listing);
+    return refuse ? -1 : result;
+}
+
+int sys_unlink(const char* path) { return refused(SystemCall::delete_file) ? -1 : unlink(path); }
+
+ssize_t sys_readlink(const char* path, char* buffer, std::size_t size) {
+    return refused(SystemCall::program_path) ? -1 : readlink(path, buffer, size);
+}
+
+bool sys_realpath(const char* path, std::string& resolved) {
+    resolved.clear();
+    if (refused(SystemCall::program_path)) return false;
+    char* real = realpath(path, nullptr);
+    if (!real) return false;
+    resolved = real;
+    std::free(real);
+    return true;
+}
+
+int sys_access(const char* path, int mode) { return refused(SystemCall::program_access) ? -1 : access(path, mode); }
+
+int sys_posix_spawn(pid_t* pid, const char* path, const posix_spawn_file_actions_t* actions, char* const argv[],
+                    char* const envp[]) {
+    if (refused(SystemCall::create_process)) return EIO;
+    return posix_spawn(pid, path, actions, nullptr, argv, envp);
+}
+
+pid_t sys_waitpid(pid_t pid, int* status, int options) {
+    return refused(SystemCall::wait_for_process) ? -1 : waitpid(pid, status, options);
+}
+
+int sys_pipe2(int ends[2], int flags) { return refused(SystemCall::create_pipe) ? -1 : pipe2(ends, flags); }
+
+pid_t sys_fork() { return refused(SystemCall::fork_process) ? -1 : fork(); }
+
+int sys_dup2(int from, int to) { return refused(SystemCall::duplicate_handle) ? -1 : dup2(from, to); }
+
+int sys_execve(const char* path, char* const argv[], char* const envp[]) {
+    return refused(SystemCall::execute_program) ? -1 : execve(path, argv, envp);
+}
+
+}  // namespace ketrav::platform::posix

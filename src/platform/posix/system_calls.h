@@ -1,0 +1,52 @@
+// POSIX only: the system calls of the POSIX backend, each through the call
+// table. A call that a hook fails returns -1 (or nullptr) as a real failure
+// would, and errno_status() then reports the hook's Windows error.
+#pragma once
+
+#include <dirent.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/os_status.h"
+
+namespace ketrav::platform::posix {
+
+int sys_stat(const char* path, struct stat* info);
+int sys_lstat(const char* path, struct stat* info);
+int sys_open(const char* path, int flags, mode_t mode);
+int sys_flock(int fd, int operation);
+int sys_fstat(int fd, struct stat* info);
+off_t sys_lseek(int fd, off_t offset, int whence);
+int sys_ftruncate(int fd, off_t length);
+ssize_t sys_read(int fd, void* buffer, std::size_t size);
+// `size` may be lowered by a hook that makes the write short.
+ssize_t sys_write(int fd, const void* data, std::size_t size);
+int sys_close(int fd);
+DIR* sys_opendir(const char* path);
+// nullptr at the end with errno 0, or on failure with errno set.
+dirent* sys_readdir(DIR* listing);
+int sys_closedir(DIR* listing);
+int sys_unlink(const char* path);
+ssize_t sys_readlink(const char* path, char* buffer, std::size_t size);
+// The resolved path in `resolved`; false on failure.
+bool sys_realpath(const char* path, std::string& resolved);
+int sys_access(const char* path, int mode);
+// Returns the error number, as posix_spawn does (0 when started).
+int sys_posix_spawn(pid_t* pid, const char* path, const posix_spawn_file_actions_t* actions, char* const argv[],
+                    char* const envp[]);
+pid_t sys_waitpid(pid_t pid, int* status, int options);
+int sys_pipe2(int ends[2], int flags);
+pid_t sys_fork();
+int sys_dup2(int from, int to);
+int sys_execve(const char* path, char* const argv[], char* const envp[]);
+
+// The Windows error a hook made the last failing call fail with, taken
+// once; 0 when the last failure was the system's own.
+OsError take_injected_error();
+
+}  // namespace ketrav::platform::posix

@@ -60,14 +60,12 @@ test-native: native
 test-sanitize: sanitize
 	cd $(SANITIZE) && ctest --output-on-failure -j $(JOBS)
 
-# The Wine server stays up across the tests and is stopped after them.
+# The Wine server stays up across the tests; CTest's fixtures start and stop it.
 test-windows: windows
-	cd $(WINDOWS) && ctest --output-on-failure; status=$$?; \
-	KETRAV_WINE_BIN=$(CURDIR)/$(WINDOWS)/bin sh $(CURDIR)/cmake/wine-run.sh --stop; exit $$status
+	cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)
 
 test-windows32: windows32
-	cd $(WINDOWS32) && ctest --output-on-failure; status=$$?; \
-	KETRAV_WINE_BIN=$(CURDIR)/$(WINDOWS32)/bin sh $(CURDIR)/cmake/wine-run.sh --win32 --stop; exit $$status
+	cd $(WINDOWS32) && ctest --output-on-failure -j $(JOBS)
 
 # The .deb for this machine and for arm64, and the Windows .zip with the
 # 64-bit and the 32-bit ketrav.exe, all in build/packages/.

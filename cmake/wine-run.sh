@@ -31,14 +31,25 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     "$wine" wineboot --init >/dev/null 2>&1 || true
 fi
-if [ "${1:-}" = "--prepare" ]; then
-    # Start the server and the session's own services (services.exe,
-    # winedevice, ...) here, with no output attached: started later by a
-    # test, they would inherit CTest's output pipe and hold it open, and CTest
-    # would wait for them until the test timed out.
+# Starts the server and the session's own services (services.exe,
+# winedevice, ...) with no output attached: started by a test, they would
+# inherit CTest's output pipe and hold it open, and CTest would wait for them
+# until the test timed out.
+start_session() {
     "$wineserver" -p </dev/null >/dev/null 2>&1 || true
     "$wine" wineboot </dev/null >/dev/null 2>&1 || true
+}
+# The server of this prefix listens on a socket named after the prefix's
+# device and inode.
+server_running() {
+    device=$(stat -c %D "$WINEPREFIX") && inode=$(stat -c %i "$WINEPREFIX") || return 1
+    [ -S "/tmp/.wine-$(id -u)/server-$device-$(printf %x "$inode")/socket" ]
+}
+if [ "${1:-}" = "--prepare" ]; then
+    start_session
     exit 0
 fi
-"$wineserver" -p </dev/null >/dev/null 2>&1 || true
+# Listing the tests comes before the set-up test: start the session here
+# when nobody has yet.
+server_running || start_session
 exec "$wine" "$@"

@@ -1,4 +1,4 @@
-// The command runner and the sorting step. The test binary starts itself as
+// The command runner. The test binary starts itself as
 // the child, so the same checks hold under Windows and on POSIX.
 #include "services/command_runner.h"
 
@@ -11,7 +11,6 @@
 #include "platform/call_table.h"
 #include "platform/command_line.h"
 #include "platform/process.h"
-#include "report/sorting_step.h"
 #include "services/run_time_errors.h"
 #include "test_support.h"
 
@@ -98,25 +97,6 @@ TEST_F(CommandRunner, RelativeNamesResolveInTheCurrentDirectory) {
     write_bytes("in.txt", "copied\r\n");
     run_command("cmd /c type in.txt >out.txt", show_normal, true, false);
     EXPECT_EQ(read_bytes("out.txt"), "copied\r\n");
-}
-
-TEST_F(CommandRunner, SortOrdersRecordsByteWise) {
-    // LF and NUL stay inside their records; bytes above 127 sort last. The
-    // file goes to sort directly: Wine's own `type` does not pass NUL on.
-    std::string lf("B\nrecord"), nul("A\0nul", 5), high("\xC4rger"), plain("Aplain");
-    write_bytes("KetRAV1.txt", high + "\r\n" + lf + "\r\n" + nul + "\r\n" + plain + "\r\n" + lf + "\r\n");
-    run_command("cmd /c sort KetRAV1.txt >KetRAV2.txt", show_normal, true, false);
-    EXPECT_EQ(read_bytes("KetRAV2.txt"), nul + "\r\n" + plain + "\r\n" + lf + "\r\n" + lf + "\r\n" + high + "\r\n");
-}
-
-TEST_F(CommandRunner, SortingStepMakesAreasAdjacent) {
-    write_bytes("KetRAV1.txt", "B 1\r\nA 1\r\nB 2\r\nC 1\r\nA 2\r\nB 3\r\n");
-    ketrav::report::sort_area_records();
-    EXPECT_EQ(read_bytes("KetRAV2.txt"), "A 1\r\nA 2\r\nB 1\r\nB 2\r\nB 3\r\nC 1\r\n");
-    write_bytes("KetRAV1.txt", "");
-    ketrav::report::sort_area_records();
-    EXPECT_TRUE(ketrav::testing::exists("KetRAV2.txt"));
-    EXPECT_EQ(read_bytes("KetRAV2.txt"), "");
 }
 
 }  // namespace

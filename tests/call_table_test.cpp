@@ -51,7 +51,7 @@ std::vector<OsStatus> exercise_every_call() {
     results.push_back(delete_file("probe.txt"));
 
     ProcessStart start;
-    start.command_line = ketrav::testing::command_word(ketrav::testing::program_path("platform_call_table_test")) +
+    start.command_line = ketrav::testing::command_word(ketrav::testing::program_path("call_table_test")) +
                          " --gtest_list_tests";
     ProcessHandles started;
     OsStatus created = create_process(start, started);

@@ -5,13 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/argv_split.h"
 #include "platform/call_table.h"
 #include "platform/command_line.h"
 #include "platform/process.h"
-#ifndef _WIN32
-#include "platform/posix/program_lookup.h"
-#endif
 #include "test_support.h"
 
 using namespace ketrav::platform;
@@ -72,17 +68,6 @@ TEST(PlatformProcess, NeverRunsAProgramFromTheCurrentDirectory) {
     EXPECT_EQ(ketrav::testing::run_and_wait("./planted"), 0);
 }
 
-TEST(PlatformProcess, SearchPlacesNeverNameTheCurrentDirectory) {
-    using ketrav::platform::posix::program_search_places;
-    EXPECT_EQ(program_search_places("/opt/k/bin", "/usr/libexec/ketrav", "/usr/bin::.:./:./.:logs:bin/../x:/bin"),
-              (std::vector<std::string>{"/opt/k/bin", "/opt/k/bin/../libexec/ketrav", "/usr/libexec/ketrav", "/usr/bin",
-                                        "/bin"}));
-    // The own directory unknown: only the configured place and absolute
-    // PATH entries; a relative configured place counts for nothing.
-    EXPECT_EQ(program_search_places("", "/usr/libexec/ketrav", "logs:/usr/bin"),
-              (std::vector<std::string>{"/usr/libexec/ketrav", "/usr/bin"}));
-    EXPECT_EQ(program_search_places("", "libexec", nullptr), std::vector<std::string>{});
-}
 #endif
 
 TEST(PlatformProcess, ChildSeesTheCommandLine) {
@@ -92,24 +77,8 @@ TEST(PlatformProcess, ChildSeesTheCommandLine) {
     EXPECT_EQ(ketrav::testing::read_bytes("got.txt"), line);
 }
 
-TEST(PlatformProcess, CommandLineSplitAndRebuilt) {
-    EXPECT_EQ(split_command_line("cmd /c type KetRAV1.txt |sort >KetRAV2.txt"),
-              (std::vector<std::string>{"cmd", "/c", "type", "KetRAV1.txt", "|sort", ">KetRAV2.txt"}));
-    EXPECT_EQ(split_command_line("\"C:\\x y\\prog.exe\"  \"a b\" c\\\"d e\\\\\\\\\"f g\" \"\""),
-              (std::vector<std::string>{"C:\\x y\\prog.exe", "a b", "c\"d", "e\\\\f g", ""}));
-    EXPECT_EQ(split_command_line("  \t "), std::vector<std::string>{});
-    EXPECT_EQ(split_command_line("p \"say \"\"hi\"\"\""), (std::vector<std::string>{"p", "say \"hi\""}));
-#ifndef _WIN32
-    const char* argv[] = {"/opt/my bbs/ketrav", "My", "BBS", nullptr};
-    EXPECT_EQ(process_command_line(3, argv), "\"/opt/my bbs/ketrav\" My BBS");
-    const char* plain[] = {"ketrav", nullptr};
-    EXPECT_EQ(process_command_line(1, plain), "ketrav");
-    EXPECT_EQ(process_command_line(0, nullptr), "");
-#endif
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    return ketrav::testing::run_tests_or_child_job(argc, argv, "platform_process_test", child_main);
+    return ketrav::testing::run_tests_or_child_job(argc, argv, "process_test", child_main);
 }

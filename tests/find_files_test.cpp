@@ -26,20 +26,6 @@ std::set<std::string> names_found(const std::string& pattern, OsError* failure =
     return names;
 }
 
-TEST(PlatformFind, WildcardRule) {
-    EXPECT_TRUE(wildcard_match("*.*", "KetRAV1.txt"));
-    EXPECT_TRUE(wildcard_match("*.*", "noextension"));
-    EXPECT_TRUE(wildcard_match("*", "a.b.c"));
-    EXPECT_TRUE(wildcard_match("KetRAV?.txt", "KetRAV1.txt"));
-    EXPECT_TRUE(wildcard_match("KetRAV?.txt", "ketrav2.TXT"));
-    EXPECT_FALSE(wildcard_match("KetRAV?.txt", "KetRAV.txt"));
-    EXPECT_FALSE(wildcard_match("KetRAV?.txt", "KetRAV12.txt"));
-    EXPECT_TRUE(wildcard_match("x.*", "x"));
-    EXPECT_FALSE(wildcard_match("*.log", "qtoss.txt"));
-    EXPECT_TRUE(wildcard_match("a*b*c", "aXXbYYc"));
-    EXPECT_FALSE(wildcard_match("a*b*c", "aXXbYY"));
-}
-
 TEST(PlatformFind, FindsByPatternWithAttributes) {
     ScratchDirectory scratch;
     write_bytes("KetRAV1.txt", "1");

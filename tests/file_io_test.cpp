@@ -106,5 +106,5 @@ TEST(PlatformFiles, OpenFailuresCarryWindowsCodes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return ketrav::testing::run_tests_or_child_job(argc, argv, "platform_files_test", child_main);
+    return ketrav::testing::run_tests_or_child_job(argc, argv, "file_io_test", child_main);
 }

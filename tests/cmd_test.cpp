@@ -1,7 +1,14 @@
 // The cmd stand-in as a program: pipelines, redirections, builtins.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "platform/file_io.h"
 #include "test_support.h"
+
+using ketrav::testing::read_bytes;
+using ketrav::testing::run_and_wait;
+using ketrav::testing::write_bytes;
 
 TEST(Cmd, RunsPipelines) {
     ketrav::testing::ScratchDirectory scratch;
@@ -16,4 +23,31 @@ TEST(Cmd, RunsPipelines) {
     EXPECT_NE(ketrav::testing::run_and_wait(cmd + " /c type missing.txt"), 0);
     EXPECT_NE(ketrav::testing::run_and_wait(cmd + " /c no-such-program-anywhere"), 0);
     EXPECT_NE(ketrav::testing::run_and_wait(cmd + " /k exit 0"), 0);
+}
+
+// Its files open as the program's own: '\' separates directories in type as
+// in redirections, a read-only file is never written, and a file another
+// program holds open is a sharing violation, not a file to cut.
+TEST(Cmd, FilesOpenByTheProgramsRules) {
+    ketrav::testing::ScratchDirectory scratch;
+    std::string cmd = ketrav::testing::command_word(ketrav::testing::program_path("cmd"));
+    std::filesystem::create_directory("sub");
+    write_bytes("sub/a.txt", "in sub\r\n");
+    EXPECT_EQ(run_and_wait(cmd + " /c type sub\\a.txt >sub\\b.txt"), 0);
+    EXPECT_EQ(read_bytes("sub/b.txt"), "in sub\r\n");
+
+    write_bytes("ro.txt", "keep");
+    ketrav::testing::make_read_only("ro.txt", true);
+    EXPECT_NE(run_and_wait(cmd + " /c type sub\\a.txt >ro.txt"), 0);
+    EXPECT_NE(run_and_wait(cmd + " /c type sub\\a.txt >>ro.txt"), 0);
+    ketrav::testing::make_read_only("ro.txt", false);
+    EXPECT_EQ(read_bytes("ro.txt"), "keep");
+
+    write_bytes("held.txt", "held");
+    ketrav::platform::OsHandle held;
+    ASSERT_TRUE(ketrav::platform::open_file("held.txt", ketrav::platform::FileAccess::read, held).ok);
+    EXPECT_NE(run_and_wait(cmd + " /c type sub\\a.txt >held.txt"), 0);
+    EXPECT_NE(run_and_wait(cmd + " /c type held.txt"), 0);
+    ketrav::platform::close_handle(held);
+    EXPECT_EQ(read_bytes("held.txt"), "held");
 }

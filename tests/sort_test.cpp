@@ -1,6 +1,8 @@
 // The sort stand-in as a program: byte-wise order, CR LF, its failures.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "services/command_runner.h"
 #include "test_support.h"
 
@@ -24,6 +26,16 @@ TEST(Sort, OrdersRecordsByteWise) {
     write_bytes("KetRAV1.txt", high + "\r\n" + lf + "\r\n" + nul + "\r\n" + plain + "\r\n" + lf + "\r\n");
     ketrav::services::run_command("cmd /c sort KetRAV1.txt >KetRAV2.txt", ketrav::services::show_normal, true, false);
     EXPECT_EQ(read_bytes("KetRAV2.txt"), nul + "\r\n" + plain + "\r\n" + lf + "\r\n" + lf + "\r\n" + high + "\r\n");
+}
+
+TEST(Sort, SwitchesAreSkippedAndPathsAreFiles) {
+    ketrav::testing::ScratchDirectory scratch;
+    write_bytes("in.txt", "b\r\na\r\n");
+    // A whole path, which on POSIX begins with '/' like a switch.
+    std::string path = (std::filesystem::current_path() / "in.txt").string();
+    ketrav::services::run_command("cmd /c sort /R /+1 /M 1024 \"" + path + "\" >out.txt", ketrav::services::show_normal,
+                                  true, false);
+    EXPECT_EQ(read_bytes("out.txt"), "a\r\nb\r\n");
 }
 
 }  // namespace

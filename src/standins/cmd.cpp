@@ -1,12 +1,14 @@
 // cmd: "cmd /c COMMAND" for POSIX systems, where the system has no Windows
 // command interpreter. It knows pipelines, '<', '>' and '>>', and the
 // builtins `type` and `exit`; any other word is a program, looked up in
-// cmd's own directory first, then along PATH. It prints no messages: its
+// cmd's own directory first, then along the absolute PATH entries. Its files
+// open by the program's own rules, as Windows' cmd would find them. It prints no messages: its
 // exit status tells, and KetRAV's run writes nothing to the console.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "platform/file_io.h"
 #include "platform/pipeline.h"
 #include "platform/process.h"
 #include "standins/cmd_parse.h"
@@ -19,23 +21,26 @@ std::string lower(std::string word) {
     return word;
 }
 
-// type FILE...: the files' bytes, unchanged, to standard output.
+// type FILE...: the files' bytes, unchanged, to standard output. The files
+// open as the program's own do ('\' separates directories, no sharing, a
+// FIFO or device never waited on), so type fails where Windows' would.
 int type_files(const std::vector<std::string>& words) {
+    using namespace ketrav::platform;
     if (words.size() < 2) {
         return 1;
     }
     int status = 0;
     for (std::size_t i = 1; i < words.size(); ++i) {
-        std::FILE* in = std::fopen(words[i].c_str(), "rb");
-        if (!in) {
+        OsHandle file;
+        if (!open_file(words[i], FileAccess::read, file).ok) {
             status = 1;
             continue;
         }
         char buffer[65536];
-        std::size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+        std::uint32_t got = 0;
+        while (read_file(file, buffer, sizeof buffer, got).ok && got > 0)
             if (std::fwrite(buffer, 1, got, stdout) != got) status = 1;
-        std::fclose(in);
+        close_handle(file);
     }
     return status;
 }

@@ -2,11 +2,13 @@
 #include "platform/pipeline.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/file_io.h"
 #include "platform/posix/child_process.h"
 #include "platform/posix/paths.h"
 #include "platform/posix/program_lookup.h"
@@ -19,21 +21,36 @@ namespace {
 
 constexpr int failed_stage = 1;
 
-bool redirect(const std::string& name, int flags, int target) {
-    int fd = posix::sys_open(posix::native_path(name).c_str(), flags | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return false;
-    }
-    posix::sys_dup2(fd, target);
+// Puts `fd` on `target` for the program to come. When the two are already
+// one (the descriptor was free because the parent started with it closed),
+// dup2 would do nothing and leave close-on-exec set: clear it instead.
+bool move_to(int fd, int target) {
+    if (fd == target) return fcntl(fd, F_SETFD, 0) == 0;
+    if (posix::sys_dup2(fd, target) < 0) return false;
     posix::sys_close(fd);
     return true;
 }
 
+// Opens a redirection's file by the program's own file rules: no sharing
+// (the lock stays with the stage while it runs), no directory, no read-only
+// file written to, a FIFO or device never waited on.
+bool redirect(const std::string& name, FileAccess access, bool append, int target) {
+    OsHandle handle;
+    if (!open_file(name, access, handle).ok) return false;
+    int fd = static_cast<int>(handle.value);
+    if (access == FileAccess::write) {
+        struct stat info {};
+        bool disk = posix::sys_fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+        // Emptied only now that it is safely open and locked.
+        if (disk && (append ? posix::sys_lseek(fd, 0, SEEK_END) < 0 : posix::sys_ftruncate(fd, 0) != 0)) return false;
+    }
+    return move_to(fd, target);
+}
+
 // In the child: the stage's streams, then the builtin or the program.
 [[noreturn]] void run_stage(const PipelineStage& stage, BuiltinLookup builtin_for) {
-    if (!stage.input.empty() && !redirect(stage.input, O_RDONLY, 0)) _exit(failed_stage);
-    if (!stage.output.empty() && !redirect(stage.output, O_WRONLY | O_CREAT | (stage.append ? O_APPEND : O_TRUNC), 1))
-        _exit(failed_stage);
+    if (!stage.input.empty() && !redirect(stage.input, FileAccess::read, false, 0)) _exit(failed_stage);
+    if (!stage.output.empty() && !redirect(stage.output, FileAccess::write, stage.append, 1)) _exit(failed_stage);
     if (stage.words.empty()) _exit(0);
     if (BuiltinCommand builtin = builtin_for(stage.words[0])) {
         int status = builtin(stage.words);
@@ -62,8 +79,8 @@ int run_pipeline(const std::vector<PipelineStage>& stages, BuiltinLookup builtin
         std::fflush(nullptr);
         pid_t child = posix::sys_fork();
         if (child == 0) {
-            if (previous_read >= 0) posix::sys_dup2(previous_read, 0);
-            if (!last) posix::sys_dup2(pipe_ends[1], 1);
+            if (previous_read >= 0 && !move_to(previous_read, 0)) _exit(failed_stage);
+            if (!last && !move_to(pipe_ends[1], 1)) _exit(failed_stage);
             run_stage(stages[i], builtin_for);
         }
         if (previous_read >= 0) posix::sys_close(previous_read);

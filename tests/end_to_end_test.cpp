@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 #include <limits>
 #include <map>
 #include <random>
@@ -384,6 +387,43 @@ TEST_F(EndToEnd, WithoutProcStandInsAreFoundAndTheCurrentDirectoryIsNeverSearche
         EXPECT_FALSE(exists(planted)) << program;
         EXPECT_FALSE(exists("host/KetRAV1.txt"));
         EXPECT_FALSE(exists("host/KetRAV2.txt"));
+    }
+}
+
+// A scheduler may start the program with standard input, output or error
+// closed; the sorting step's plumbing must still give each child the right
+// descriptors.
+TEST_F(EndToEnd, ClosedStandardDescriptorsStillSort) {
+    write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "B") + import_line("261202 11:00:00", "A") +
+                                      import_line("261203 12:00:00", "B"));
+    std::string areas = "A " + std::string(36, '.') + " :       1  33.3%" + crlf + "B " + std::string(36, '.') +
+                        " :       2  66.6%" + crlf;
+    std::string program = ketrav::testing::program_path("ketrav");
+    for (const char* closing : {"<&-", ">&-", "2>&-", "<&- >&- 2>&-"}) {
+        std::filesystem::remove("KetRAV.Rpt");
+        std::string command = "sh -c 'exec \"$0\" T " + std::string(closing) + "' '" + program + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << closing;
+        std::string report = read_bytes("KetRAV.Rpt");
+        EXPECT_NE(report.find(areas), std::string::npos) << closing << ":\n" << report;
+        EXPECT_FALSE(exists("KetRAV1.txt")) << closing;
+        EXPECT_FALSE(exists("KetRAV2.txt")) << closing;
+    }
+}
+
+// FIFOs where the temporary files go must not hold the run up: no process
+// of the run waits for a writer or a reader that never comes.
+TEST_F(EndToEnd, FifosAsTemporaryFilesNeverHang) {
+    write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "A") + import_line("261202 11:00:00", "A"));
+    std::string program = ketrav::testing::program_path("ketrav");
+    for (const char* fifo : {"KetRAV1.txt", "KetRAV2.txt"}) {
+        ketrav::testing::ScratchDirectory inner;
+        std::filesystem::create_directory("logs");
+        write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "A") + import_line("261202 11:00:00", "A"));
+        ASSERT_EQ(mkfifo(fifo, 0600), 0);
+        std::string command = "timeout 60 '" + program + "' T";
+        EXPECT_EQ(std::system(command.c_str()), 0) << fifo;
+        std::string report = read_bytes("KetRAV.Rpt");
+        EXPECT_NE(report.find("    Total Messages =       2" + crlf), std::string::npos) << fifo << ":\n" << report;
     }
 }
 

@@ -1,11 +1,12 @@
 // The call table: every system call a backend makes can be made to fail
 // there, and the open-handle count stays right whatever fails.
+#include "platform/call_table.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "fault_countdown.h"
-#include "platform/call_table.h"
 #include "platform/file_io.h"
 #include "platform/find_files.h"
 #include "platform/process.h"
@@ -51,8 +52,8 @@ std::vector<OsStatus> exercise_every_call() {
     results.push_back(delete_file("probe.txt"));
 
     ProcessStart start;
-    start.command_line = ketrav::testing::command_word(ketrav::testing::program_path("call_table_test")) +
-                         " --gtest_list_tests";
+    start.command_line =
+        ketrav::testing::command_word(ketrav::testing::program_path("call_table_test")) + " --gtest_list_tests";
     ProcessHandles started;
     OsStatus created = create_process(start, started);
     results.push_back(created);

@@ -45,9 +45,9 @@ KetravRun run_ketrav(const std::string& title) {
 
 std::string header(const std::string& stamp, const std::string& first, const std::string& last,
                    const std::string& title_line) {
-    return crlf + " KetRAV v" KETRAV_VERSION "      Quelin Inbound Echomail Traffic Report           " + stamp + crlf + crlf +
-           std::string(29, ' ') + "From " + first + " to " + last + crlf + crlf + title_line + crlf + crlf + rule +
-           crlf + crlf;
+    return crlf + " KetRAV v" KETRAV_VERSION "      Quelin Inbound Echomail Traffic Report           " + stamp + crlf +
+           crlf + std::string(29, ' ') + "From " + first + " to " + last + crlf + crlf + title_line + crlf + crlf +
+           rule + crlf + crlf;
 }
 
 std::string footer(const std::string& total_field) {

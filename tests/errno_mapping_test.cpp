@@ -1,9 +1,9 @@
 // The POSIX backend's one errno mapping.
+#include "platform/posix/errno_mapping.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
-
-#include "platform/posix/errno_mapping.h"
 
 using namespace ketrav::platform;
 

@@ -1,10 +1,11 @@
 // The OS layer's files: no sharing, inside one process and across two.
+#include "platform/file_io.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "platform/call_table.h"
-#include "platform/file_io.h"
 #include "platform/process.h"
 #include "test_support.h"
 

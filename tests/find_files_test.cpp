@@ -1,9 +1,10 @@
 // The OS layer's find, attributes and deletion.
+#include "platform/find_files.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "platform/find_files.h"
 #include "test_support.h"
 
 using namespace ketrav::platform;

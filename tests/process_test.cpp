@@ -1,5 +1,7 @@
 // The OS layer's processes and command line. The test binary starts itself
 // as the child, so the same checks hold on both systems.
+#include "platform/process.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,7 +9,6 @@
 
 #include "platform/call_table.h"
 #include "platform/command_line.h"
-#include "platform/process.h"
 #include "test_support.h"
 
 using namespace ketrav::platform;

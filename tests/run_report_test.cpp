@@ -38,8 +38,8 @@ std::string after_header(const std::string& report) {
 }
 
 std::string body(const std::string& period, const std::string& areas, const std::string& total) {
-    return period + crlf + crlf + std::string(40, ' ') + "T" + crlf + crlf + std::string(79, '_') + crlf + crlf + areas +
-           crlf + std::string(79, '_') + crlf + crlf + "    Total Messages = " + total + crlf + crlf;
+    return period + crlf + crlf + std::string(40, ' ') + "T" + crlf + crlf + std::string(79, '_') + crlf + crlf +
+           areas + crlf + std::string(79, '_') + crlf + crlf + "    Total Messages = " + total + crlf + crlf;
 }
 
 TEST_F(RunReport, WholeRunFromTheDefaultLog) {
@@ -47,11 +47,10 @@ TEST_F(RunReport, WholeRunFromTheDefaultLog) {
                                       import_line("261202 11:00:00", "A") + import_line("261203 12:00:00", "B") +
                                       "  261204 13:00:00 end" + crlf);
     EXPECT_EQ(ketrav::report::run_report(), 0);
-    EXPECT_EQ(after_header(read_bytes("KetRAV.Rpt")),
-              body("From 261201 to 261204",
-                   "A " + std::string(36, '.') + " :       1  33.3%" + crlf + "B " + std::string(36, '.') +
-                       " :       2  66.6%" + crlf,
-                   "      3"));
+    EXPECT_EQ(after_header(read_bytes("KetRAV.Rpt")), body("From 261201 to 261204",
+                                                           "A " + std::string(36, '.') + " :       1  33.3%" + crlf +
+                                                               "B " + std::string(36, '.') + " :       2  66.6%" + crlf,
+                                                           "      3"));
     EXPECT_FALSE(exists("KetRAV1.txt"));
     EXPECT_FALSE(exists("KetRAV2.txt"));
 }

@@ -261,5 +261,4 @@ TEST_F(TextFiles, EveryFailurePointLeavesNoHandleOpen) {
     }
 }
 
-
 }  // namespace

@@ -61,14 +61,16 @@ void expect_report(const Written& written, const std::string& period, const std:
     EXPECT_EQ(written.report, wanted);
 }
 
-std::string record(const std::string& tag) { return tag + std::string(37 - std::min<std::size_t>(37, tag.size()), ' ') + "261201 10:00:00" + crlf; }
+std::string record(const std::string& tag) {
+    return tag + std::string(37 - std::min<std::size_t>(37, tag.size()), ' ') + "261201 10:00:00" + crlf;
+}
 
 TEST(TrafficReport, GroupsAreasAndCutsShares) {
     // Three areas, a blank tag counted but not listed, and one more record
     // in the total than the sorted file holds.
-    Written written = write_report(record("") + record("A") + record("A") + record("B") + record("C") + record("C") +
-                                       record("C"),
-                                   8, "261201", "261206");
+    Written written =
+        write_report(record("") + record("A") + record("A") + record("B") + record("C") + record("C") + record("C"), 8,
+                     "261201", "261206");
     expect_report(written, "From 261201 to 261206",
                   "A " + std::string(36, '.') + " :       2  25.0%" + crlf + "B " + std::string(36, '.') +
                       " :       1  12.5%" + crlf + "C " + std::string(36, '.') + " :       3  37.5%" + crlf,
@@ -80,9 +82,10 @@ TEST(TrafficReport, LongTagsAreCutToTheirKeyAndTinyAreasShowNoShare) {
     std::string records = record(long_tag) + record(long_tag.substr(0, 36) + "X");
     for (int i = 0; i < 1999; ++i) records += record("M");
     Written written = write_report(records, 2001, "261201", "261202");
-    expect_report(written, "From 261201 to 261202",
-                  std::string(36, 'L') + " . :       2" + crlf + "M " + std::string(36, '.') + " :   1,999  99.9%" + crlf,
-                  "  2,001");
+    expect_report(
+        written, "From 261201 to 261202",
+        std::string(36, 'L') + " . :       2" + crlf + "M " + std::string(36, '.') + " :   1,999  99.9%" + crlf,
+        "  2,001");
 }
 
 TEST(TrafficReport, NoRecordsStillWritesHeaderRulesAndTotal) {

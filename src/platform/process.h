@@ -23,8 +23,8 @@ struct ProcessHandles {
 
 // The program is looked up as Windows does for CreateProcess on Windows; on
 // POSIX in this program's own directory first, then its helper directory,
-// then along the absolute PATH entries, never in the current directory. A missing program gives 2. Both handles must be closed
-// with close_handle.
+// then along the absolute PATH entries, never in the current directory. A missing program gives 2. Both handles must be
+// closed with close_handle.
 OsStatus create_process(const ProcessStart& start, ProcessHandles& started);
 OsStatus wait_for_process(OsHandle process);
 OsStatus exit_code_of_process(OsHandle process, std::uint32_t& exit_code);

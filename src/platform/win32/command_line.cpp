@@ -1,7 +1,7 @@
 // Windows backend of command_line.h: the system's own command line.
-#include <windows.h>
-
 #include "platform/command_line.h"
+
+#include <windows.h>
 
 namespace ketrav::platform {
 

@@ -1,11 +1,11 @@
 // Windows backend of console.h.
+#include "platform/console.h"
+
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 #include <cstdio>
-
-#include "platform/console.h"
 
 namespace ketrav::platform {
 namespace {

@@ -1,7 +1,7 @@
 // Windows backend of local_date.h.
-#include <windows.h>
-
 #include "platform/local_date.h"
+
+#include <windows.h>
 
 namespace ketrav::platform {
 

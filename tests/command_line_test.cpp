@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "services/date_and_command_tail.h"
+
 using ketrav::platform::process_command_line;
 
 #ifndef _WIN32
@@ -12,6 +14,13 @@ TEST(CommandLine, RebuiltFromArgv) {
     const char* plain[] = {"ketrav", nullptr};
     EXPECT_EQ(process_command_line(1, plain), "ketrav");
     EXPECT_EQ(process_command_line(0, nullptr), "");
+    // A quote in the program's name never reaches the title.
+    const char* quoted[] = {"/opt/a\"b c/ketrav", "T", nullptr};
+    std::string line = process_command_line(2, quoted);
+    EXPECT_EQ(line, "\"/opt/ab c/ketrav\" T");
+    EXPECT_EQ(ketrav::services::locate_command_tail(line), line.size() - 1);
+    const char* bare[] = {"ket\"rav", nullptr};
+    EXPECT_EQ(process_command_line(1, bare), "ketrav");
 }
 #endif
 

@@ -17,6 +17,7 @@ struct Countdown {
     bool fired = false;
     SystemCall failed = SystemCall::count;
     std::array<unsigned, static_cast<int>(SystemCall::count)> seen_of{};
+    std::array<unsigned, static_cast<int>(SystemCall::count)> failed_of{};
 };
 Countdown countdown;
 
@@ -33,6 +34,7 @@ OsError countdown_hook(SystemCall call, std::uint32_t& bytes) {
         if (bytes > countdown.short_bytes) bytes = countdown.short_bytes;
         return 0;
     }
+    ++countdown.failed_of[static_cast<int>(call)];
     return countdown.error;
 }
 
@@ -71,6 +73,7 @@ void count_calls() { arm(Countdown{}); }
 unsigned calls_seen() { return countdown.seen; }
 unsigned calls_seen_of(SystemCall kind) { return countdown.seen_of[static_cast<int>(kind)]; }
 bool fault_fired() { return countdown.fired; }
+unsigned failures_of(SystemCall kind) { return countdown.failed_of[static_cast<int>(kind)]; }
 SystemCall failed_call() { return countdown.failed; }
 
 void stop_countdown() {

@@ -27,6 +27,8 @@ unsigned calls_seen();
 // Calls of one kind seen since the countdown was armed.
 unsigned calls_seen_of(SystemCall kind);
 bool fault_fired();
+// How many calls of one kind the countdown has made fail.
+unsigned failures_of(SystemCall kind);
 // The call the countdown last made fail (or cut short), or SystemCall::count.
 SystemCall failed_call();
 

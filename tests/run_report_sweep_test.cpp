@@ -1,0 +1,230 @@
+// The whole run under every fault: each OS call of a complete run on a
+// scratch host directory is made to fail, once and from then on, with the
+// codes that matter, or to write short, or with a fatal code. The run must
+// end (0, or 255 exactly after a fatal code), leave no handle open, leave
+// the temporary files only where a failed clean-up leaves them, and write
+// a report that is the clean one, the clean one with a piece missing where
+// the fault hit a write, or a well-formed report of what got through.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "fault_countdown.h"
+#include "platform/call_table.h"
+#include "report/run_report.h"
+#include "services/date_and_command_tail.h"
+#include "services/file_names.h"
+#include "services/text_files.h"
+#include "test_support.h"
+
+using ketrav::platform::SystemCall;
+using ketrav::testing::exists;
+using ketrav::testing::read_bytes;
+using ketrav::testing::write_bytes;
+
+namespace {
+
+const std::string crlf = "\r\n";
+
+void set_up_host() {
+    std::filesystem::create_directory("logs");
+    write_bytes("logs/qtoss.log", "  261130 08:00:00 start" + crlf + "  261201 10:00:00  Import #1 from 2:5020/1 to B" +
+                                      crlf + "  261202 11:00:00  Import #2 from 2:5020/1 to A" + crlf +
+                                      "  261203 12:00:00  Import #3 from 2:5020/1 to B" + crlf);
+    write_bytes("ketrav.ini", "logs\\qtoss.log" + crlf);
+    ketrav::services::locate_command_tail("ketrav Sweep");
+}
+
+struct CleanRun {
+    std::string report;
+    unsigned calls = 0;
+    unsigned writes = 0;
+    unsigned first_clean_up_call = 0;  // the first call of the deletions
+};
+
+const CleanRun& clean_run() {
+    static const CleanRun clean = [] {
+        CleanRun run;
+        {
+            ketrav::testing::ScratchDirectory scratch;
+            set_up_host();
+            ketrav::testing::count_calls();
+            ketrav::report::run_report();
+            run.calls = ketrav::testing::calls_seen();
+            run.writes = ketrav::testing::calls_seen_of(SystemCall::write_file);
+            ketrav::testing::stop_countdown();
+            run.report = read_bytes("KetRAV.Rpt");
+        }
+        // The run ends by deleting the two temporary files.
+        ketrav::testing::ScratchDirectory scratch;
+        write_bytes("KetRAV1.txt", "1");
+        write_bytes("KetRAV2.txt", "2");
+        ketrav::testing::count_calls();
+        ketrav::services::delete_file("KetRAV1.txt");
+        ketrav::services::delete_file("KetRAV2.txt");
+        run.first_clean_up_call = run.calls - ketrav::testing::calls_seen() + 1;
+        ketrav::testing::stop_countdown();
+        return run;
+    }();
+    return clean;
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    for (std::size_t end; (end = text.find(crlf, from)) != std::string::npos; from = end + 2)
+        lines.push_back(text.substr(from, end - from));
+    if (from != text.size()) lines.push_back(text.substr(from) + "<no line end>");
+    return lines;
+}
+
+// The clean report with one piece (perhaps none, perhaps its end) missing.
+bool clean_with_a_piece_missing(const std::string& report, const std::string& clean) {
+    if (report.size() > clean.size()) return false;
+    std::size_t prefix = 0;
+    while (prefix < report.size() && report[prefix] == clean[prefix]) ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < report.size() - prefix && report[report.size() - 1 - suffix] == clean[clean.size() - 1 - suffix])
+        ++suffix;
+    return prefix + suffix == report.size();
+}
+
+// The report's layout whole, with area counts that add up to no more than
+// the total; "" when it is well formed, else what is wrong.
+std::string layout_fault(const std::string& report, const std::string& clean) {
+    std::vector<std::string> lines = lines_of(report), model = lines_of(clean);
+    if (lines.size() < 14) return "too few lines";
+    const std::string rule(79, '_');
+    if (lines[0] != "" || lines[1] != model[1] || lines[2] != "" || lines[4] != "" || lines[5] != model[5] ||
+        lines[6] != "" || lines[7] != rule || lines[8] != "")
+        return "header";
+    // A read that failed once and then went on may leave a line's fragment
+    // as the last line read: the dates are whatever six bytes got through.
+    if (!std::regex_match(lines[3], std::regex(" {29}From [ -~]{0,6} to [ -~]{0,6}"))) return "period";
+    std::size_t n = lines.size();
+    if (lines[n - 5] != "" || lines[n - 4] != rule || lines[n - 3] != "" || lines[n - 1] != "") return "footer";
+    std::smatch total_match;
+    if (!std::regex_match(lines[n - 2], total_match, std::regex("    Total Messages = ( {0,6}[0-9]{1,3}(,[0-9]{3})?)")))
+        return "total";
+    auto number = [](std::string field) {
+        field.erase(std::remove_if(field.begin(), field.end(), [](char c) { return c == ' ' || c == ','; }),
+                    field.end());
+        return std::stoi(field);
+    };
+    int total = number(total_match[1]), listed = 0;
+    std::regex area_line("([!-~][ -~]{0,35}) \\.+ : ( {0,6}[0-9]{1,3}(,[0-9]{3})?)( {1,3}[0-9]{1,3}\\.[0-9]%)?");
+    for (std::size_t i = 9; i < n - 5; ++i) {
+        std::smatch match;
+        if (!std::regex_match(lines[i], match, area_line) || (lines[i].size() != 48 && lines[i].size() != 55))
+            return "area line " + lines[i];
+        listed += number(match[2]);
+    }
+    if (listed > total) return "areas add up to more than the total";
+    return "";
+}
+
+struct Outcome {
+    int exit_code = -1;
+    std::string report;
+    bool report_written = false;
+    std::set<std::string> left;
+    int leaked = 0;
+    unsigned refused_closes = 0;
+};
+
+// One run with the countdown armed by `arm`.
+template <class Arm>
+Outcome run_with(Arm arm) {
+    ketrav::testing::ScratchDirectory scratch;
+    set_up_host();
+    int before = ketrav::platform::open_handle_count();
+    Outcome outcome;
+    arm();
+    outcome.exit_code = ketrav::report::run_report();
+    outcome.refused_closes = ketrav::testing::failures_of(SystemCall::close_handle) +
+                             ketrav::testing::failures_of(SystemCall::find_close);
+    ketrav::testing::stop_countdown();
+    // What the file table still holds is the run's to close.
+    ketrav::services::close_all();
+    outcome.leaked = ketrav::platform::open_handle_count() - before;
+    outcome.report_written = exists("KetRAV.Rpt");
+    outcome.report = read_bytes("KetRAV.Rpt");
+    for (const auto& entry : std::filesystem::directory_iterator("."))
+        outcome.left.insert(entry.path().filename().string());
+    return outcome;
+}
+
+void check(const Outcome& outcome, const std::string& what, bool clean_up_may_fail) {
+    const CleanRun& clean = clean_run();
+    EXPECT_EQ(outcome.exit_code, 0) << what;
+    EXPECT_LE(outcome.leaked, static_cast<int>(outcome.refused_closes)) << what;
+    for (const std::string& name : outcome.left) {
+        bool expected = name == "logs" || name == "ketrav.ini" || name == "KetRAV.Rpt";
+        bool temporary = name == "KetRAV1.txt" || name == "KetRAV2.txt";
+        EXPECT_TRUE(expected || (temporary && (clean_up_may_fail || outcome.refused_closes > 0)))
+            << what << ": " << name << " left behind";
+    }
+    if (outcome.report.empty() || clean_with_a_piece_missing(outcome.report, clean.report)) return;
+    EXPECT_EQ(layout_fault(outcome.report, clean.report), "") << what << ":\n" << outcome.report;
+}
+
+struct Fault {
+    const char* name;
+    ketrav::platform::OsError error;
+};
+
+class RunReportSweep : public ::testing::TestWithParam<Fault> {};
+
+TEST_P(RunReportSweep, EveryCallFailsOnceAndFromThenOn) {
+    const CleanRun& clean = clean_run();
+    ASSERT_GT(clean.calls, 20u);
+    ASSERT_NE(clean.report.find("B " + std::string(36, '.') + " :       2  66.6%"), std::string::npos);
+    for (unsigned nth = 1; nth <= clean.calls; ++nth) {
+        for (bool persistent : {false, true}) {
+            Outcome outcome = run_with([&] { ketrav::testing::fail_nth_call(nth, GetParam().error, persistent); });
+            std::ostringstream what;
+            what << GetParam().name << " at call " << nth << (persistent ? " and after" : " once");
+            check(outcome, what.str(), persistent || nth >= clean.first_clean_up_call);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, RunReportSweep,
+                         ::testing::Values(Fault{"access_denied", 5}, Fault{"disk_full", 112},
+                                           Fault{"sharing_violation", 32}, Fault{"invalid_handle", 6},
+                                           Fault{"not_enough_memory", 8}),
+                         [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
+
+TEST(RunReportSweepWrites, EveryWriteCutShort) {
+    const CleanRun& clean = clean_run();
+    for (unsigned nth = 1; nth <= clean.writes; ++nth) {
+        Outcome outcome = run_with([&] { ketrav::testing::short_write_nth_write(nth, 1); });
+        check(outcome, "short write " + std::to_string(nth), false);
+    }
+}
+
+// OS error 7 (a damaged memory block) is fatal: the process ends at once
+// with 255, or, where the failing call's error is never recorded, the run
+// ends with 0.
+TEST(RunReportSweepDeathTest, FatalCodeEndsWith255) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const CleanRun& clean = clean_run();
+    unsigned step = clean.calls / 8 + 1;
+    for (unsigned nth = 1; nth <= clean.calls; nth += step) {
+        EXPECT_EXIT(
+            {
+                ketrav::testing::ScratchDirectory scratch;
+                set_up_host();
+                ketrav::testing::fail_nth_call(nth, 7, false);
+                std::exit(ketrav::report::run_report());
+            },
+            [](int status) { return ::testing::ExitedWithCode(0)(status) || ::testing::ExitedWithCode(255)(status); },
+            "")
+            << "fatal at call " << nth;
+    }
+}
+
+}  // namespace

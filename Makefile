@@ -19,7 +19,7 @@ PACKAGES := build/packages
 
 .PHONY: all demo check deps deps-demo native sanitize windows windows32 arm64 \
 	test-native test-sanitize test-windows test-windows32 test-arm64 \
-	packages check-release bench clean
+	packages check-release fuzz-smoke bench clean
 
 all: native
 
@@ -91,6 +91,11 @@ packages:
 check-release: packages
 	sh scripts/check-release.sh
 
+# Every fuzz target for a few seconds on its seed corpus (clang, libFuzzer);
+# fuzz/run.sh SECONDS runs them longer.
+fuzz-smoke:
+	sh fuzz/run.sh 3
+
 check: deps
 	$(MAKE) test-native
 	$(MAKE) test-sanitize
@@ -98,6 +103,7 @@ check: deps
 	$(MAKE) test-windows32
 	$(MAKE) test-arm64
 	$(MAKE) check-release
+	$(MAKE) fuzz-smoke
 
 # The demo needs only cmake and g++: no tests are built for it.
 demo: deps-demo

@@ -11,8 +11,9 @@ check)
     # googletest: its sources, for every build's own compiler; mingw-w64 and
     # wine: the Windows builds and their tests (wine32 for the 32-bit one);
     # g++-aarch64-linux-gnu and qemu-user: the ARM build; groff-base: the man
-    # page; lintian: the .deb files; gzip: the packaged documents.
-    packages="cmake g++ make googletest mingw-w64 wine64 wine32:i386 g++-aarch64-linux-gnu qemu-user groff-base lintian gzip"
+    # page; lintian: the .deb files; gzip: the packaged documents; clang and
+    # its runtime: the fuzz targets.
+    packages="cmake g++ make googletest mingw-w64 wine64 wine32:i386 g++-aarch64-linux-gnu qemu-user groff-base lintian gzip clang libclang-rt-dev"
     ;;
 *)
     echo "usage: install-deps.sh demo|check" >&2

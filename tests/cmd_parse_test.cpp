@@ -24,6 +24,10 @@ TEST(CmdParse, ReadsPipelinesAndRedirections) {
 
     EXPECT_FALSE(parse_pipeline("type x >", stages));
     EXPECT_FALSE(parse_pipeline("type x > | sort", stages));
+    // An empty name in quotes names no file either (found by fuzzing).
+    EXPECT_FALSE(parse_pipeline("type x >\"\"", stages));
+    EXPECT_FALSE(parse_pipeline(">>\276x>>\"", stages));
+    EXPECT_FALSE(parse_pipeline("sort <\"\" ", stages));
     ASSERT_TRUE(parse_pipeline("exit 3", stages));
     EXPECT_EQ(stages[0].words, (Lines{"exit", "3"}));
 }

@@ -6,8 +6,10 @@ namespace {
 
 enum class Target { word, input, output };
 
+// False for a redirection to an empty name ("" in quotes): no file at all.
 bool finish_redirection(Target& pending, std::string& word, platform::PipelineStage& stage, bool quoted) {
     if (word.empty() && !quoted) return pending == Target::word;
+    if (word.empty() && pending != Target::word) return false;
     if (pending == Target::input)
         stage.input = word;
     else if (pending == Target::output)
@@ -40,7 +42,7 @@ bool parse_pipeline(const std::string& command, std::vector<platform::PipelineSt
         }
         if (at_end || c == ' ' || c == '\t' || c == '|' || c == '<' || c == '>') {
             if (!word.empty() || quoted) {
-                finish_redirection(pending, word, stages.back(), quoted);
+                if (!finish_redirection(pending, word, stages.back(), quoted)) return false;
                 quoted = false;
             }
             if (at_end || c == '|') {

@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string name = nul == std::string::npos ? std::string("KetRAV1.txt") : bytes.substr(nul + 1);
     ketrav::platform::wildcard_match(pattern, name);
     if (!name.empty() && name.find('\0') == std::string::npos) {
-        if (!ketrav::platform::wildcard_match("*", name) || !ketrav::platform::wildcard_match("*.*", name)) std::abort();
+        if (!ketrav::platform::wildcard_match("*", name) || !ketrav::platform::wildcard_match("*.*", name))
+            std::abort();
         if (name.find_first_of("*?.<>\"") == std::string::npos && !ketrav::platform::wildcard_match(name, name))
             std::abort();
     }

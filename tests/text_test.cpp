@@ -7,6 +7,18 @@
 
 using namespace ketrav::services;
 
+// Lines of 2 GiB or more: their counts stay at the largest 32-bit count, so
+// that the fill and centring sums (37 - length, 80 - length) cannot overflow.
+TEST(Text, CountsSaturateAtTheLargest32BitCount) {
+    EXPECT_EQ(count_of(0), 0);
+    EXPECT_EQ(count_of(37), 37);
+    EXPECT_EQ(count_of(2147483647u), 2147483647);
+    EXPECT_EQ(count_of(std::size_t{1} << 31), 2147483647);
+    EXPECT_EQ(count_of(static_cast<std::size_t>(-1)), 2147483647);
+    // A fill for the longest tag is negative, never wrapped round.
+    EXPECT_LT(37 - count_of(static_cast<std::size_t>(-1) / 2 + 2), 0);
+}
+
 TEST(Text, SubstringAndLength) {
     const std::string t = "abcdef";
     EXPECT_EQ(text_length(t), 6);

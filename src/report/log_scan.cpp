@@ -22,7 +22,8 @@ void scan_log(RunValues& run) {
         const std::string& line = run.line_buffer;
         if (find(line, import_marker, 1) == 0) continue;
         std::int32_t p = find(line, tag_marker, 1);
-        std::string tag = substring(line, p + 4, to_the_end);
+        // p + 4 as a count, so that a " to " near the 2 GiB mark cannot overflow.
+        std::string tag = substring(line, count_of(static_cast<std::size_t>(p) + 4), to_the_end);
         write_text(writing_slot, tag);
         write_text(writing_slot, spaces(record_tag_columns - text_length(tag)));
         write_text(writing_slot, substring(line, 3, 15));

@@ -86,7 +86,8 @@ void write_traffic_report(RunValues& run) {
         run.line_buffer = read_line(reading_slot);
         std::string key = trim_spaces(substring(run.line_buffer, 1, area_key_columns));
         if (equal_text(key, run.current_area)) {
-            ++run.area_count;
+            // Wraps as a 32-bit count would, without undefined behaviour.
+            run.area_count = static_cast<std::int32_t>(static_cast<std::uint32_t>(run.area_count) + 1u);
             continue;
         }
         // Records with a blank tag form a group that is counted but never

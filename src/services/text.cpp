@@ -1,6 +1,7 @@
 // The text primitives.
 #include "services/text.h"
 
+#include <cstdint>
 #include <new>
 
 #include "services/run_time_errors.h"
@@ -23,7 +24,11 @@ std::string filled(std::int32_t count, char byte) {
 
 }  // namespace
 
-std::int32_t text_length(const std::string& text) { return static_cast<std::int32_t>(text.size()); }
+std::int32_t count_of(std::size_t size) {
+    return size > static_cast<std::size_t>(INT32_MAX) ? INT32_MAX : static_cast<std::int32_t>(size);
+}
+
+std::int32_t text_length(const std::string& text) { return count_of(text.size()); }
 
 std::string substring(const std::string& text, std::int32_t start, std::int32_t length) {
     if (start <= 0 || length <= 0 || static_cast<std::size_t>(start) > text.size()) return {};
@@ -39,7 +44,9 @@ std::int32_t find(const std::string& text, const std::string& pattern, std::int3
     if (start <= 0 || text.empty() || pattern.empty()) return 0;
     if (static_cast<std::size_t>(start) > text.size()) return 0;
     std::size_t at = text.find(pattern, static_cast<std::size_t>(start) - 1);
-    return at == std::string::npos ? 0 : static_cast<std::int32_t>(at + 1);
+    // A match past the largest 32-bit position cannot be named: none.
+    if (at == std::string::npos || at >= static_cast<std::size_t>(INT32_MAX)) return 0;
+    return static_cast<std::int32_t>(at + 1);
 }
 
 std::string spaces(std::int32_t count) { return filled(count, ' '); }

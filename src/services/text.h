@@ -9,6 +9,11 @@ namespace ketrav::services {
 
 inline constexpr std::int32_t to_the_end = 2147483647;
 
+// A size as a 32-bit count: sizes past the largest count (a line of 2 GiB or
+// more) stay at it, so that no count turns negative and no sum on it
+// overflows.
+std::int32_t count_of(std::size_t size);
+
 std::int32_t text_length(const std::string& text);
 
 // Up to `length` bytes from position `start`; out-of-range values give a

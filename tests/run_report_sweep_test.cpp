@@ -144,8 +144,8 @@ Outcome run_with(Arm arm) {
     Outcome outcome;
     arm();
     outcome.exit_code = ketrav::report::run_report();
-    outcome.refused_closes = ketrav::testing::failures_of(SystemCall::close_handle) +
-                             ketrav::testing::failures_of(SystemCall::find_close);
+    outcome.refused_closes =
+        ketrav::testing::failures_of(SystemCall::close_handle) + ketrav::testing::failures_of(SystemCall::find_close);
     ketrav::testing::stop_countdown();
     // What the file table still holds is the run's to close.
     ketrav::services::close_all();

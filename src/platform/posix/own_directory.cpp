@@ -26,23 +26,24 @@ std::string real_directory_of(const std::string& path) {
 
 }  // namespace
 
-void remember_invocation(const char* argv0) {
-    directory_from_invocation.clear();
-    if (!argv0 || !*argv0) return;
+std::string directory_of_invocation(const char* argv0, const char* path_variable) {
+    if (!argv0 || !*argv0) return "";
     std::string name = argv0;
-    if (name.find('/') != std::string::npos) {
-        directory_from_invocation = real_directory_of(name);
-        return;
-    }
+    if (name.find('/') != std::string::npos) return real_directory_of(name);
     // A bare name was found along PATH by whoever started us; only its
     // absolute entries can be trusted to mean the same now.
-    for (const std::string& directory : absolute_path_entries(std::getenv("PATH"))) {
+    for (const std::string& directory : absolute_path_entries(path_variable)) {
         std::string candidate = directory + "/" + name;
         if (sys_access(candidate.c_str(), X_OK) == 0) {
-            directory_from_invocation = real_directory_of(candidate);
-            if (!directory_from_invocation.empty()) return;
+            std::string found = real_directory_of(candidate);
+            if (!found.empty()) return found;
         }
     }
+    return "";
+}
+
+void remember_invocation(const char* argv0) {
+    directory_from_invocation = directory_of_invocation(argv0, std::getenv("PATH"));
 }
 
 std::string own_directory() {

@@ -1,0 +1,63 @@
+// The cmd stand-in's plumbing: stages joined by pipes, redirections opened
+// by the program's own file rules, the last stage's exit status.
+#include "platform/pipeline.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "test_support.h"
+
+using namespace ketrav::platform;
+using ketrav::testing::read_bytes;
+using ketrav::testing::write_bytes;
+
+namespace {
+
+// Builtins: "emit TEXT" writes TEXT; "upper" copies its input in capitals;
+// "fail" exits with 3.
+int emit(const std::vector<std::string>& words) {
+    std::fputs(words.size() > 1 ? words[1].c_str() : "", stdout);
+    return 0;
+}
+int upper(const std::vector<std::string>&) {
+    for (int c; (c = std::getchar()) != EOF;) std::putchar(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    return 0;
+}
+int fail(const std::vector<std::string>&) { return 3; }
+
+BuiltinCommand builtin_for(const std::string& word) {
+    if (word == "emit") return emit;
+    if (word == "upper") return upper;
+    if (word == "fail") return fail;
+    return nullptr;
+}
+
+PipelineStage stage(std::vector<std::string> words, std::string input = "", std::string output = "",
+                    bool append = false) {
+    PipelineStage s;
+    s.words = std::move(words);
+    s.input = std::move(input);
+    s.output = std::move(output);
+    s.append = append;
+    return s;
+}
+
+TEST(Pipeline, StagesRedirectionsAndStatus) {
+    ketrav::testing::ScratchDirectory scratch;
+    EXPECT_EQ(run_pipeline({stage({"emit", "abc"}), stage({"upper"}, "", "out.txt")}, builtin_for), 0);
+    EXPECT_EQ(read_bytes("out.txt"), "ABC");
+    EXPECT_EQ(run_pipeline({stage({"emit", "d"}, "", "out.txt", true)}, builtin_for), 0);
+    EXPECT_EQ(read_bytes("out.txt"), "ABCd");
+    write_bytes("in.txt", "xyz");
+    EXPECT_EQ(run_pipeline({stage({"upper"}, "in.txt", "sub\\..\\copy.txt")}, builtin_for), 1);  // no sub/
+    EXPECT_EQ(run_pipeline({stage({"upper"}, "in.txt", "copy.txt")}, builtin_for), 0);
+    EXPECT_EQ(read_bytes("copy.txt"), "XYZ");
+    EXPECT_EQ(run_pipeline({stage({"emit", "x"}), stage({"fail"})}, builtin_for), 3);
+    EXPECT_EQ(run_pipeline({stage({"no-such-program-anywhere"})}, builtin_for), 1);
+    EXPECT_EQ(run_pipeline({stage({"upper"}, "missing.txt")}, builtin_for), 1);
+}
+
+}  // namespace

@@ -23,6 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const std::filesystem::path host = std::filesystem::temp_directory_path() / "ketrav-fuzz-host";
     std::filesystem::remove_all(host);
     std::filesystem::create_directories(host / "logs");
+    // The run works in the current directory; the fuzzer's own paths may be
+    // relative to the one it started in.
+    const std::filesystem::path earlier = std::filesystem::current_path();
     std::filesystem::current_path(host);
     std::string bytes(reinterpret_cast<const char*>(data), size);
     std::size_t split = bytes.find('\xFF');
@@ -32,5 +35,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (ketrav::report::run_report() != 0) std::abort();
     if (!std::filesystem::exists(host / "KetRAV.Rpt")) std::abort();
     if (std::filesystem::exists(host / "KetRAV1.txt") || std::filesystem::exists(host / "KetRAV2.txt")) std::abort();
+    std::filesystem::current_path(earlier);
     return 0;
 }

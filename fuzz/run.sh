@@ -17,8 +17,14 @@ for library in ketrav_platform ketrav_services ketrav_report ketrav_standins; do
         exit 1
     fi
 done
-for seeds in "$root"/fuzz/corpus/*/; do
-    target=$(basename "$seeds")
+for source in "$root"/fuzz/*_fuzz.cpp; do
+    target=$(basename "$source" .cpp)
+    seeds="$root/fuzz/corpus/$target"
+    # Git keeps no empty folder: every target needs a seed file.
+    if [ -z "$(ls "$seeds" 2>/dev/null)" ]; then
+        echo "fuzz: $target has no seed corpus in fuzz/corpus/$target" >&2
+        exit 1
+    fi
     work="$build/corpus/$target"
     mkdir -p "$work"
     echo "fuzz: $target for $seconds s"

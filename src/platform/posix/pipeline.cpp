@@ -25,7 +25,7 @@ constexpr int failed_stage = 1;
 // one (the descriptor was free because the parent started with it closed),
 // dup2 would do nothing and leave close-on-exec set: clear it instead.
 bool move_to(int fd, int target) {
-    if (fd == target) return fcntl(fd, F_SETFD, 0) == 0;
+    if (fd == target) return posix::sys_keep_on_exec(fd) == 0;
     if (posix::sys_dup2(fd, target) < 0) return false;
     posix::sys_close(fd);
     return true;

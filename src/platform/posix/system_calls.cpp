@@ -120,6 +120,8 @@ pid_t sys_fork() { return refused(SystemCall::fork_process) ? -1 : fork(); }
 
 int sys_dup2(int from, int to) { return refused(SystemCall::duplicate_handle) ? -1 : dup2(from, to); }
 
+int sys_keep_on_exec(int fd) { return refused(SystemCall::duplicate_handle) ? -1 : fcntl(fd, F_SETFD, 0); }
+
 int sys_execve(const char* path, char* const argv[], char* const envp[]) {
     return refused(SystemCall::execute_program) ? -1 : execve(path, argv, envp);
 }

@@ -43,6 +43,8 @@ pid_t sys_waitpid(pid_t pid, int* status, int options);
 int sys_pipe2(int ends[2], int flags);
 pid_t sys_fork();
 int sys_dup2(int from, int to);
+// Clears close-on-exec: a descriptor already where a child wants it.
+int sys_keep_on_exec(int fd);
 int sys_execve(const char* path, char* const argv[], char* const envp[]);
 
 // The Windows error a hook made the last failing call fail with, taken

@@ -2,7 +2,6 @@
 #include "platform/pipeline.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -38,11 +37,10 @@ bool redirect(const std::string& name, FileAccess access, bool append, int targe
     OsHandle handle;
     if (!open_file(name, access, handle).ok) return false;
     int fd = static_cast<int>(handle.value);
-    if (access == FileAccess::write) {
-        struct stat info {};
-        bool disk = posix::sys_fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    FileKind kind = FileKind::other;
+    if (access == FileAccess::write && file_kind(handle, kind).ok && kind == FileKind::disk) {
         // Emptied only now that it is safely open and locked.
-        if (disk && (append ? posix::sys_lseek(fd, 0, SEEK_END) < 0 : posix::sys_ftruncate(fd, 0) != 0)) return false;
+        if (append ? posix::sys_lseek(fd, 0, SEEK_END) < 0 : !set_end_of_file(handle).ok) return false;
     }
     return move_to(fd, target);
 }

@@ -1,4 +1,5 @@
-// Any input for the sort stand-in, against a model written apart from it:
+// Any input for the sort stand-in, in runs of any size, against a model
+// written apart from it:
 // lines end at CR or CR LF, LF belongs to the line, 0x1A ends the input;
 // the lines come out in byte order (unsigned), equal ones in input order,
 // each with CR LF.
@@ -8,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "standins/sort_lines.h"
+#include "platform/scratch_files.h"
+#include "standins/external_sort.h"
 
 namespace {
 
@@ -42,8 +44,18 @@ std::string model_sort(const std::string& bytes) {
 
 }  // namespace
 
+// The input's first byte picks the run size, so that the fuzzer drives runs,
+// merge rounds and lines longer than a run as well as the one sort in memory.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string bytes(reinterpret_cast<const char*>(data), size);
-    if (ketrav::standins::sorted_text(ketrav::standins::split_lines(bytes)) != model_sort(bytes)) std::abort();
+    if (size == 0) return 0;
+    ketrav::standins::SortLimits limits{static_cast<std::size_t>(data[0]) * 4 + 1, 2 + data[0] % 3, 16};
+    std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+    ketrav::standins::ExternalSort sort(limits, ketrav::platform::scratch_directory());
+    std::string out;
+    bool ok = sort.add(bytes.data(), bytes.size()) && sort.finish([&out](const char* b, std::size_t n) {
+        out.append(b, n);
+        return true;
+    });
+    if (!ok || out != model_sort(bytes)) std::abort();
     return 0;
 }

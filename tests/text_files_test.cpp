@@ -17,6 +17,16 @@ using ketrav::testing::write_bytes;
 
 namespace {
 
+// The calls behind "position, then read a block": one positioned read on
+// POSIX, positioning and then reading on Windows.
+#ifdef _WIN32
+constexpr ketrav::platform::SystemCall block_positioning = ketrav::platform::SystemCall::set_file_pointer;
+constexpr ketrav::platform::SystemCall block_read = ketrav::platform::SystemCall::read_file;
+#else
+constexpr ketrav::platform::SystemCall block_positioning = ketrav::platform::SystemCall::read_file_at;
+constexpr ketrav::platform::SystemCall block_read = ketrav::platform::SystemCall::read_file_at;
+#endif
+
 class TextFiles : public ::testing::Test {
    protected:
     void SetUp() override { handles_before = ketrav::platform::open_handle_count(); }
@@ -215,7 +225,7 @@ TEST_F(TextFiles, OpenFailingHalfwayLeavesTheFileAlone) {
     ketrav::testing::stop_countdown();
     EXPECT_EQ(read_bytes("keep.txt"), "contents");
     // A read open whose first block cannot be read fails as a whole.
-    ketrav::testing::fail_nth_call_of(ketrav::platform::SystemCall::read_file, 1, 23, false);
+    ketrav::testing::fail_nth_call_of(block_read, 1, 23, false);
     open_for_reading("keep.txt", 1);
     EXPECT_EQ(last_error(), 72);
     EXPECT_EQ(read_line(1), "");
@@ -226,12 +236,32 @@ TEST_F(TextFiles, ReadFailuresEndTheFile) {
     write_bytes("in.txt", std::string(200, 'r') + "\r\nlast\r\n");
     open_for_reading("in.txt", 1);
     // The next OS call positions for the second block; make it fail.
-    ketrav::testing::fail_nth_call_of(ketrav::platform::SystemCall::set_file_pointer, 1, 23, false);
+    ketrav::testing::fail_nth_call_of(block_positioning, 1, 23, false);
     EXPECT_EQ(read_line(1), "");
     EXPECT_EQ(last_error(), 72);
-    ketrav::testing::fail_nth_call_of(ketrav::platform::SystemCall::read_file, 1, 30, false);
+    ketrav::testing::fail_nth_call_of(block_read, 1, 30, false);
     EXPECT_EQ(at_end(1), truth_true);
     EXPECT_EQ(last_error(), 72);
+}
+
+TEST_F(TextFiles, EachBlockIsOnePositionedRead) {
+    write_bytes("in.txt", std::string(300, 'b') + "\r\n" + std::string(100, 'c'));
+    ketrav::testing::count_calls();
+    open_for_reading("in.txt", 1);
+    EXPECT_EQ(read_line(1), std::string(300, 'b'));
+    EXPECT_EQ(read_line(1), std::string(100, 'c'));
+    EXPECT_EQ(at_end(1), truth_true);
+    // Blocks at 0, 128, 256 and 384, and the empty one at 402 twice: once
+    // to end the last line and once more for the end test.
+    EXPECT_EQ(ketrav::testing::calls_seen_of(block_read), 6u);
+#ifdef _WIN32
+    EXPECT_EQ(ketrav::testing::calls_seen_of(ketrav::platform::SystemCall::set_file_pointer), 6u);
+#else
+    EXPECT_EQ(ketrav::testing::calls_seen_of(ketrav::platform::SystemCall::set_file_pointer), 0u);
+    EXPECT_EQ(ketrav::testing::calls_seen_of(ketrav::platform::SystemCall::read_file), 0u);
+#endif
+    ketrav::testing::stop_countdown();
+    close_all();
 }
 
 TEST_F(TextFiles, EveryFailurePointLeavesNoHandleOpen) {

@@ -37,6 +37,7 @@ enum class SystemCall : int {
     fork_process,          // fork
     duplicate_handle,      // dup2
     execute_program,       // execve
+    read_file_at,          // pread: positioning and reading in one call
     count
 };
 

@@ -24,6 +24,11 @@ OsStatus file_kind(OsHandle handle, FileKind& kind);
 OsStatus set_file_pointer(OsHandle handle, std::uint64_t offset);
 OsStatus set_end_of_file(OsHandle handle);
 OsStatus read_file(OsHandle handle, void* buffer, std::uint32_t size, std::uint32_t& bytes_read);
+// Reads up to `size` bytes of a disk file from `offset` on. POSIX does it in
+// one positioned read, Windows by positioning and then reading; the file
+// pointer is not to be relied on afterwards.
+OsStatus read_file_at(OsHandle handle, std::uint64_t offset, void* buffer, std::uint32_t size,
+                      std::uint32_t& bytes_read);
 OsStatus write_file(OsHandle handle, const void* data, std::uint32_t size, std::uint32_t& bytes_written);
 
 }  // namespace ketrav::platform

@@ -1,5 +1,5 @@
-// Text files over the OS layer: a 128-byte block buffer for reading, with
-// absolute positioning before each block, and unbuffered writing.
+// Text files over the OS layer: a 128-byte block buffer for reading, each
+// block read at its absolute position, and unbuffered writing.
 #include "services/text_files.h"
 
 #include <new>
@@ -29,11 +29,9 @@ int read_next_block(OpenFile& file) {
     // for ever and the run would never end: the run reads disk files only,
     // and anything else reads as an empty file.
     if (file.kind != platform::FileKind::disk) return 0;
-    platform::OsStatus placed = os_call([&] { return platform::set_file_pointer(file.handle, offset); });
-    if (!placed.ok) return code_of(placed);
     std::uint32_t got = 0;
-    platform::OsStatus read =
-        os_call([&] { return platform::read_file(file.handle, file.block.data(), file.block_size, got); });
+    platform::OsStatus read = os_call(
+        [&] { return platform::read_file_at(file.handle, offset, file.block.data(), file.block_size, got); });
     if (!read.ok) return code_of(read);
     file.buffer_fill = static_cast<std::uint16_t>(got);
     return 0;

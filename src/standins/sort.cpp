@@ -1,35 +1,48 @@
 // sort: orders the lines of its input (standard input, or the files named)
 // byte-wise and writes them with CR LF. Stands in for the system's sort
 // where there is none, and keeps KetRAV's line rules where the system's
-// would not.
+// would not. Its memory is bounded: a large input is sorted in runs that
+// pass through the system's temporary directory.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/console.h"
 #include "platform/file_io.h"
-#include "standins/sort_lines.h"
+#include "platform/scratch_files.h"
+#include "standins/external_sort.h"
 
 namespace {
 
-bool append_stream(std::FILE* in, std::string& bytes) {
-    char buffer[65536];
+using ketrav::standins::ExternalSort;
+
+constexpr std::size_t read_bytes = 256u << 10;
+
+// Standard input, read to its end even past 0x1A, so that the command
+// writing into the pipe never meets a closed one.
+bool add_stream(std::FILE* in, ExternalSort& sort) {
+    std::vector<char> buffer(read_bytes);
     std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) bytes.append(buffer, got);
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), in)) > 0)
+        if (!sort.add(buffer.data(), got)) return false;
     return !std::ferror(in);
 }
 
 // A named input opens as the program's own files do: no sharing, '\' and
 // '/' alike, a FIFO or device read as empty.
-bool append_file(const std::string& name, std::string& bytes) {
+bool add_file(const std::string& name, ExternalSort& sort) {
     using namespace ketrav::platform;
     OsHandle file;
     if (!open_file(name, FileAccess::read, file).ok) return false;
-    char buffer[65536];
+    std::vector<char> buffer(read_bytes);
     std::uint32_t got = 0;
     OsStatus status;
-    while ((status = read_file(file, buffer, sizeof buffer, got)).ok && got > 0) bytes.append(buffer, got);
+    bool ok = true;
+    while (ok && !sort.input_ended() &&
+           (status = read_file(file, buffer.data(), static_cast<std::uint32_t>(buffer.size()), got)).ok && got > 0)
+        ok = sort.add(buffer.data(), got);
     close_handle(file);
-    return status.ok;
+    return ok && status.ok;
 }
 
 std::string upper(std::string word) {
@@ -59,7 +72,7 @@ bool is_switch(const std::string& word) {
 
 int main(int argc, char** argv) {
     ketrav::platform::use_binary_standard_streams();
-    std::string bytes;
+    ExternalSort sort(ketrav::standins::SortLimits{}, ketrav::platform::scratch_directory());
     bool named_a_file = false;
     for (int i = 1; i < argc; ++i) {
         std::string word = argv[i];
@@ -68,11 +81,13 @@ int main(int argc, char** argv) {
             continue;
         }
         named_a_file = true;
-        if (!append_file(word, bytes)) return 1;
+        if (!add_file(word, sort)) return 1;
     }
-    if (!named_a_file && !append_stream(stdin, bytes)) return 1;
+    if (!named_a_file && !add_stream(stdin, sort)) return 1;
 
-    std::string out = ketrav::standins::sorted_text(ketrav::standins::split_lines(bytes));
-    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) return 1;
+    auto to_standard_output = [](const char* bytes, std::size_t size) {
+        return std::fwrite(bytes, 1, size, stdout) == size;
+    };
+    if (!sort.finish(to_standard_output) || std::fflush(stdout) != 0) return 1;
     return 0;
 }

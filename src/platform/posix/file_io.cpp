@@ -20,12 +20,18 @@ namespace ketrav::platform {
 namespace {
 
 std::vector<int> open_descriptors;
+std::vector<int> private_descriptors;
 
 int descriptor(OsHandle handle) { return static_cast<int>(handle.value); }
 
 }  // namespace
 
 const std::vector<int>& posix::inheritable_descriptors() { return open_descriptors; }
+
+void posix::note_private_descriptor(int fd) {
+    private_descriptors.push_back(fd);
+    note_handle_opened();
+}
 
 OsStatus open_file(const std::string& name, FileAccess access, OsHandle& handle) {
     handle = OsHandle{};
@@ -88,6 +94,16 @@ OsStatus read_file(OsHandle handle, void* buffer, std::uint32_t size, std::uint3
     return OsStatus::success();
 }
 
+OsStatus read_file_at(OsHandle handle, std::uint64_t offset, void* buffer, std::uint32_t size,
+                      std::uint32_t& bytes_read) {
+    bytes_read = 0;
+    if (offset > static_cast<std::uint64_t>(INT64_MAX)) return OsStatus::failure(error_invalid_parameter);
+    ssize_t got = posix::sys_pread(descriptor(handle), buffer, size, static_cast<off_t>(offset));
+    if (got < 0) return posix::errno_status();
+    bytes_read = static_cast<std::uint32_t>(got);
+    return OsStatus::success();
+}
+
 OsStatus write_file(OsHandle handle, const void* data, std::uint32_t size, std::uint32_t& bytes_written) {
     bytes_written = 0;
     ssize_t put = posix::sys_write(descriptor(handle), data, size);
@@ -105,8 +121,13 @@ OsStatus close_handle(OsHandle handle) {
         return OsStatus::success();
     }
     int fd = descriptor(handle);
-    auto it = std::find(open_descriptors.begin(), open_descriptors.end(), fd);
-    if (it == open_descriptors.end()) return OsStatus::failure(error_invalid_handle);
+    std::vector<int>* list = &open_descriptors;
+    auto it = std::find(list->begin(), list->end(), fd);
+    if (it == list->end()) {
+        list = &private_descriptors;
+        it = std::find(list->begin(), list->end(), fd);
+    }
+    if (it == list->end()) return OsStatus::failure(error_invalid_handle);
     OsStatus status = OsStatus::success();
     if (posix::sys_close(fd) != 0) {
         // A refused close leaves the handle open, as a failed CloseHandle
@@ -114,7 +135,7 @@ OsStatus close_handle(OsHandle handle) {
         if (OsError refused = posix::take_injected_error()) return OsStatus::failure(refused);
         status = posix::errno_status();
     }
-    open_descriptors.erase(it);
+    list->erase(it);
     note_handle_closed();
     return status;
 }

@@ -9,4 +9,8 @@ namespace ketrav::platform::posix {
 // inherits handles.
 const std::vector<int>& inheritable_descriptors();
 
+// Takes `fd` among the open handles without ever passing it to a child (a
+// scratch file): close_handle closes it.
+void note_private_descriptor(int fd);
+
 }  // namespace ketrav::platform::posix

@@ -59,6 +59,10 @@ ssize_t sys_read(int fd, void* buffer, std::size_t size) {
     return refused(SystemCall::read_file) ? -1 : read(fd, buffer, size);
 }
 
+ssize_t sys_pread(int fd, void* buffer, std::size_t size, off_t offset) {
+    return refused(SystemCall::read_file_at) ? -1 : pread(fd, buffer, size, offset);
+}
+
 ssize_t sys_write(int fd, const void* data, std::size_t size) {
     std::uint32_t allowed = size > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(size);
     injected_error = intercept_call(SystemCall::write_file, allowed);

@@ -24,6 +24,7 @@ int sys_fstat(int fd, struct stat* info);
 off_t sys_lseek(int fd, off_t offset, int whence);
 int sys_ftruncate(int fd, off_t length);
 ssize_t sys_read(int fd, void* buffer, std::size_t size);
+ssize_t sys_pread(int fd, void* buffer, std::size_t size, off_t offset);
 // `size` may be lowered by a hook that makes the write short.
 ssize_t sys_write(int fd, const void* data, std::size_t size);
 int sys_close(int fd);

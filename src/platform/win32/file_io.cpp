@@ -72,6 +72,14 @@ OsStatus write_file(OsHandle handle, const void* data, std::uint32_t size, std::
     return status;
 }
 
+OsStatus read_file_at(OsHandle handle, std::uint64_t offset, void* buffer, std::uint32_t size,
+                      std::uint32_t& bytes_read) {
+    bytes_read = 0;
+    OsStatus placed = set_file_pointer(handle, offset);
+    if (!placed.ok) return placed;
+    return read_file(handle, buffer, size, bytes_read);
+}
+
 OsStatus close_handle(OsHandle handle) {
     // INVALID_HANDLE_VALUE is also the pseudo-handle of this process, which
     // CloseHandle accepts: a handle that was never opened is refused here.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "fault_countdown.h"
 #include "platform/call_table.h"
 #include "services/file_names.h"
@@ -81,6 +83,54 @@ TEST_F(TextFiles, LineRulesAcrossTheBlockBoundary) {
     std::string long_line(300, 'L');
     std::string huge(100000, 'H');
     EXPECT_EQ(all_lines(long_line + "\r\n" + huge), (Lines{long_line, huge}));
+}
+
+// The lines a reader should see, written apart from the services: split at
+// CR or CR LF, LF inside the line, nothing from 0x1A on.
+Lines model_lines(const std::string& bytes) {
+    Lines lines;
+    std::string current;
+    bool open_line = false;
+    for (std::size_t i = 0; i < bytes.size() && bytes[i] != '\x1A'; ++i) {
+        if (bytes[i] != '\r') {
+            current += bytes[i];
+            open_line = true;
+            continue;
+        }
+        lines.push_back(current);
+        current.clear();
+        open_line = false;
+        if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    }
+    if (open_line) lines.push_back(current);
+    return lines;
+}
+
+TEST_F(TextFiles, LinesReadIntoOneValueFollowTheRulesAcrossEveryBlock) {
+    std::mt19937 random(128);
+    const char bytes[] = {'a', 'b', ' ', '\r', '\n', '\x1A', '\0'};
+    const unsigned weights[] = {40, 20, 20, 8, 8, 1, 3};
+    std::discrete_distribution<int> pick(std::begin(weights), std::end(weights));
+    for (int round = 0; round < 200; ++round) {
+        std::string file;
+        std::size_t length = random() % 600;
+        for (std::size_t i = 0; i < length; ++i) file += bytes[pick(random)];
+        write_bytes("in.txt", file);
+        open_for_reading("in.txt", 1);
+        Lines lines;
+        std::string line = "left over from before";
+        while (at_end(1) == truth_false) {
+            read_line_into(1, line);
+            lines.push_back(line);
+        }
+        close_file(1);
+        ASSERT_EQ(lines, model_lines(file)) << testing::PrintToString(file);
+    }
+    // A slot that is not open empties the value too.
+    std::string line = "stale";
+    read_line_into(9, line);
+    EXPECT_EQ(line, "");
+    EXPECT_EQ(last_error(), run_time_code::slot_not_open);
 }
 
 TEST_F(TextFiles, EndOfFileMarkAndReadingPastTheEnd) {

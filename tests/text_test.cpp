@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "services/run_time_errors.h"
 
 using namespace ketrav::services;
@@ -49,6 +51,55 @@ TEST(Text, Find) {
     EXPECT_EQ(find("a to b to c", " to ", 1), 2);
     EXPECT_EQ(find("a to b to c", " to ", 3), 7);
     EXPECT_EQ(find("abc", "", 1), 0);
+}
+
+// The searcher skips along one byte of the pattern: it must still find the
+// first match wherever it lies, for patterns with and without spaces.
+TEST(Text, FindGivesTheFirstMatchAsAPlainSearchDoes) {
+    const std::string alphabet = "  tI #o";
+    const std::string patterns[] = {" to ", "  Import #", "  ", " ", "t", "o t", "tt", "  I"};
+    std::mt19937 random(42);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        std::size_t length = random() % 24;
+        for (std::size_t i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
+        if (round % 5 == 0) text += "  Import #";
+        const std::string& pattern = patterns[round % 8];
+        for (std::int32_t start = 1; start <= static_cast<std::int32_t>(text.size()) + 1; ++start) {
+            std::size_t plain = text.find(pattern, static_cast<std::size_t>(start) - 1);
+            std::int32_t expected = plain == std::string::npos ? 0 : static_cast<std::int32_t>(plain) + 1;
+            ASSERT_EQ(find(text, pattern, start), expected) << "'" << text << "' '" << pattern << "' " << start;
+        }
+    }
+    EXPECT_EQ(find("aaaa to", " to ", 1), 0);
+    EXPECT_EQ(find("x to  to ", " to ", 1), 2);
+    EXPECT_EQ(find("  to", "to", 1), 3);
+}
+
+TEST(Text, FilledSpacesAndTrimmedPrefixesAsTheirPlainForms) {
+    record_error(1);
+    std::string padding = "old";
+    for (std::int32_t count : {29, 0, 3, 37, 1}) {
+        fill_spaces(padding, count);
+        EXPECT_EQ(padding, spaces(count));
+    }
+    EXPECT_EQ(last_error(), 1);
+    fill_spaces(padding, -2);
+    EXPECT_EQ(padding, "");
+    EXPECT_EQ(last_error(), run_time_code::out_of_memory);
+
+    const std::string records[] = {"",   "   ",      "RU.ANIME                             261201",
+                                   "  A ", std::string(36, ' ') + "X", std::string(40, 'L'), " a b ", "\t x"};
+    for (const std::string& record : records)
+        for (std::int32_t length : {36, 0, -1, 2, 100})
+            EXPECT_EQ(trimmed_prefix(record, length), trim_spaces(substring(record, 1, length)))
+                << "'" << record << "' " << length;
+
+    std::string text = "before";
+    set_text(text, "after");
+    EXPECT_EQ(text, "after");
+    set_text(text, std::string_view());
+    EXPECT_EQ(text, "");
 }
 
 TEST(Text, SpacesAndRepeats) {

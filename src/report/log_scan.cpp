@@ -17,15 +17,18 @@ constexpr std::int32_t record_tag_columns = 37;
 }  // namespace
 
 void scan_log(RunValues& run) {
+    // The padding of each record, in memory kept from record to record.
+    std::string padding;
     while (at_end(reading_slot) == truth_false) {
-        run.line_buffer = read_line(reading_slot);
+        read_line_into(reading_slot, run.line_buffer);
         const std::string& line = run.line_buffer;
         if (find(line, import_marker, 1) == 0) continue;
         std::int32_t p = find(line, tag_marker, 1);
         // p + 4 as a count, so that a " to " near the 2 GiB mark cannot overflow.
         std::string tag = substring(line, count_of(static_cast<std::size_t>(p) + 4), to_the_end);
         write_text(writing_slot, tag);
-        write_text(writing_slot, spaces(record_tag_columns - text_length(tag)));
+        fill_spaces(padding, record_tag_columns - text_length(tag));
+        write_text(writing_slot, padding);
         write_text(writing_slot, substring(line, 3, 15));
         end_line(writing_slot);
         // Wraps as a 32-bit count would, without undefined behaviour.

@@ -83,9 +83,11 @@ void write_traffic_report(RunValues& run) {
     run.current_area.clear();
     run.area_count = 0;
     while (at_end(reading_slot) == truth_false) {
-        run.line_buffer = read_line(reading_slot);
-        std::string key = trim_spaces(substring(run.line_buffer, 1, area_key_columns));
-        if (equal_text(key, run.current_area)) {
+        read_line_into(reading_slot, run.line_buffer);
+        // The key stays a view into the record until the area changes: most
+        // records repeat the area before them.
+        std::string_view key = trimmed_prefix(run.line_buffer, area_key_columns);
+        if (key == run.current_area) {
             // Wraps as a 32-bit count would, without undefined behaviour.
             run.area_count = static_cast<std::int32_t>(static_cast<std::uint32_t>(run.area_count) + 1u);
             continue;
@@ -93,7 +95,7 @@ void write_traffic_report(RunValues& run) {
         // Records with a blank tag form a group that is counted but never
         // listed.
         if (!equal_text(run.current_area, "")) write_area_line(run.current_area, run.area_count, run.total);
-        run.current_area = std::move(key);
+        set_text(run.current_area, key);
         run.area_count = 1;
     }
     if (!equal_text(run.current_area, "")) write_area_line(run.current_area, run.area_count, run.total);

@@ -1,5 +1,6 @@
 // The file table: a list with new entries at the front, so that closing all
-// files closes the newest first.
+// files closes the newest first, and an index of the low slots, which every
+// line read or written looks up.
 #include "services/file_table.h"
 
 #include <list>
@@ -15,10 +16,17 @@ std::list<OpenFile>& table() {
     return entries;
 }
 
+// The entry of each low slot, or nullptr; higher slots are searched for.
+constexpr Slot indexed_slots = 64;
+std::array<OpenFile*, indexed_slots> low_slots{};
+
+bool indexed(Slot slot) { return slot >= 0 && slot < indexed_slots; }
+
 }  // namespace
 
 OpenFile* find_open_file(Slot slot) {
     LockHeld held(table_lock());
+    if (indexed(slot)) return low_slots[static_cast<std::size_t>(slot)];
     for (OpenFile& entry : table())
         if (entry.slot == slot) return &entry;
     return nullptr;
@@ -32,6 +40,7 @@ OpenFile* add_open_file(Slot slot) {
         return nullptr;
     }
     table().front().slot = slot;
+    if (indexed(slot)) low_slots[static_cast<std::size_t>(slot)] = &table().front();
     return &table().front();
 }
 
@@ -39,6 +48,8 @@ bool remove_open_file(const OpenFile* entry) {
     LockHeld held(table_lock());
     for (auto it = table().begin(); it != table().end(); ++it) {
         if (&*it == entry) {
+            if (indexed(it->slot) && low_slots[static_cast<std::size_t>(it->slot)] == entry)
+                low_slots[static_cast<std::size_t>(it->slot)] = nullptr;
             table().erase(it);
             return true;
         }

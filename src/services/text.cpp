@@ -1,7 +1,9 @@
 // The text primitives.
 #include "services/text.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 #include "services/run_time_errors.h"
@@ -20,6 +22,30 @@ std::string filled(std::int32_t count, char byte) {
         record_error(run_time_code::out_of_memory);
         return {};
     }
+}
+
+// The first place at or after `from` where `pattern` begins, or npos. The
+// scan goes left to right with memchr on one byte of the pattern that is
+// not a space, so runs of spaces (log lines are full of them) pass at
+// memchr's speed, and checks the whole pattern where it could begin: the
+// first place found is the first match.
+std::size_t first_match(const std::string& text, const std::string& pattern, std::size_t from) {
+    std::size_t anchor = pattern.find_first_not_of(' ');
+    if (anchor == std::string::npos) return text.find(pattern, from);
+    if (pattern.size() > text.size() - from) return std::string::npos;
+    const char* base = text.data();
+    const char* scan = base + from + anchor;
+    // One past the anchor of the last place a match may begin.
+    const char* scan_end = base + (text.size() - pattern.size()) + anchor + 1;
+    const char wanted = pattern[anchor];
+    while (scan < scan_end) {
+        const void* hit = std::memchr(scan, wanted, static_cast<std::size_t>(scan_end - scan));
+        if (!hit) break;
+        const char* begin = static_cast<const char*>(hit) - anchor;
+        if (std::memcmp(begin, pattern.data(), pattern.size()) == 0) return static_cast<std::size_t>(begin - base);
+        scan = static_cast<const char*>(hit) + 1;
+    }
+    return std::string::npos;
 }
 
 }  // namespace
@@ -43,13 +69,23 @@ std::string substring(const std::string& text, std::int32_t start, std::int32_t 
 std::int32_t find(const std::string& text, const std::string& pattern, std::int32_t start) {
     if (start <= 0 || text.empty() || pattern.empty()) return 0;
     if (static_cast<std::size_t>(start) > text.size()) return 0;
-    std::size_t at = text.find(pattern, static_cast<std::size_t>(start) - 1);
+    std::size_t at = first_match(text, pattern, static_cast<std::size_t>(start) - 1);
     // A match past the largest 32-bit position cannot be named: none.
     if (at == std::string::npos || at >= static_cast<std::size_t>(INT32_MAX)) return 0;
     return static_cast<std::int32_t>(at + 1);
 }
 
 std::string spaces(std::int32_t count) { return filled(count, ' '); }
+
+void fill_spaces(std::string& text, std::int32_t count) {
+    text.clear();
+    if (count < 0) return record_error(run_time_code::out_of_memory);  // as spaces() does
+    try {
+        text.assign(static_cast<std::size_t>(count), ' ');
+    } catch (const std::bad_alloc&) {
+        record_error(run_time_code::out_of_memory);
+    }
+}
 
 std::string repeat_char(std::int32_t count, const std::string& pattern) {
     return filled(count, pattern.empty() ? '\0' : pattern[0]);
@@ -70,6 +106,23 @@ std::string trim_trailing_spaces(std::string text) {
 }
 
 std::string trim_spaces(std::string text) { return trim_trailing_spaces(trim_leading_spaces(std::move(text))); }
+
+std::string_view trimmed_prefix(const std::string& text, std::int32_t length) {
+    std::size_t end = length <= 0 ? 0 : std::min(text.size(), static_cast<std::size_t>(length));
+    std::size_t begin = 0;
+    while (begin < end && text[begin] == ' ') ++begin;
+    while (end > begin && text[end - 1] == ' ') --end;
+    return std::string_view(text.data() + begin, end - begin);
+}
+
+void set_text(std::string& text, std::string_view value) {
+    try {
+        text.assign(value);
+    } catch (const std::bad_alloc&) {
+        text.clear();
+        record_error(run_time_code::out_of_memory);
+    }
+}
 
 bool equal_text(const std::string& a, const std::string& b) { return a == b; }
 

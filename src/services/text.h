@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace ketrav::services {
 
@@ -26,6 +27,9 @@ std::int32_t find(const std::string& text, const std::string& pattern, std::int3
 
 // `count` spaces; a count below 0 records error 7 and gives the empty text.
 std::string spaces(std::int32_t count);
+// spaces(count) into `text`, reusing its memory, for a caller that pads
+// every record; a count below 0 records error 7 and leaves `text` empty.
+void fill_spaces(std::string& text, std::int32_t count);
 // The first byte of `pattern` (0 when it is empty) `count` times; a count
 // below 0 records error 7 and gives the empty text.
 std::string repeat_char(std::int32_t count, const std::string& pattern);
@@ -35,6 +39,13 @@ std::string repeat_char(std::int32_t count, const std::string& pattern);
 std::string trim_leading_spaces(std::string text);
 std::string trim_trailing_spaces(std::string text);
 std::string trim_spaces(std::string text);
+
+// trim_spaces(substring(text, 1, length)) as a view into `text`, for a
+// caller that only compares it: no copy is made.
+std::string_view trimmed_prefix(const std::string& text, std::int32_t length);
+
+// `text` becomes `value`; when memory runs out, error 7 and the empty text.
+void set_text(std::string& text, std::string_view value);
 
 bool equal_text(const std::string& a, const std::string& b);
 

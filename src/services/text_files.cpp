@@ -2,6 +2,7 @@
 // block read at its absolute position, and unbuffered writing.
 #include "services/text_files.h"
 
+#include <cstring>
 #include <new>
 
 #include "services/file_table.h"
@@ -138,30 +139,35 @@ void open_for_reading(const std::string& name, Slot slot) { open_in_slot(name, s
 void open_for_writing(const std::string& name, Slot slot) { open_in_slot(name, slot, FileMode::writing); }
 
 std::string read_line(Slot slot) {
-    OpenFile* file = find_open_file(slot);
-    if (!file) {
-        record_error(run_time_code::slot_not_open);
-        return {};
-    }
-    if (file->mode != FileMode::reading) {
-        record_error(run_time_code::wrong_mode);
-        return {};
-    }
     std::string line;
+    read_line_into(slot, line);
+    return line;
+}
+
+void read_line_into(Slot slot, std::string& line) {
+    line.clear();
+    OpenFile* file = find_open_file(slot);
+    if (!file) return record_error(run_time_code::slot_not_open);
+    if (file->mode != FileMode::reading) return record_error(run_time_code::wrong_mode);
     bool ended_by_cr = false;
     try {
         for (;;) {
             bool has_byte = false;
             if (int failure = look_at_next_byte(*file, has_byte)) {
-                record_error(failure);
-                return {};
+                line.clear();
+                return record_error(failure);
             }
             if (!has_byte) break;
-            // Take the run of ordinary bytes in the buffer at once.
+            // Take the run of ordinary bytes in the buffer at once: up to the
+            // first CR, or a 0x1A before it.
             const unsigned char* begin = file->block.data() + file->buffer_position;
             const unsigned char* end = file->block.data() + file->buffer_fill;
-            const unsigned char* stop = begin;
-            while (stop < end && *stop != carriage_return && *stop != end_of_file_mark) ++stop;
+            std::size_t left = static_cast<std::size_t>(end - begin);
+            const void* cr = std::memchr(begin, carriage_return, left);
+            std::size_t before_cr = cr ? static_cast<std::size_t>(static_cast<const unsigned char*>(cr) - begin) : left;
+            const void* mark = std::memchr(begin, end_of_file_mark, before_cr);
+            const unsigned char* stop =
+                mark ? static_cast<const unsigned char*>(mark) : begin + before_cr;
             line.append(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(stop - begin));
             file->buffer_position = static_cast<std::uint16_t>(file->buffer_position + (stop - begin));
             if (stop == end) continue;
@@ -169,18 +175,17 @@ std::string read_line(Slot slot) {
             ++file->buffer_position;  // the CR
             ended_by_cr = true;
             if (int failure = look_at_next_byte(*file, has_byte)) {
-                record_error(failure);
-                return {};
+                line.clear();
+                return record_error(failure);
             }
             if (has_byte && file->block[file->buffer_position] == line_feed) ++file->buffer_position;
             break;
         }
     } catch (const std::bad_alloc&) {
-        record_error(run_time_code::out_of_memory);
-        return {};
+        line.clear();
+        return record_error(run_time_code::out_of_memory);
     }
     if (!ended_by_cr && line.empty()) record_error(run_time_code::input_past_end);
-    return line;
 }
 
 std::int32_t at_end(Slot slot) {

@@ -23,6 +23,9 @@ void open_for_writing(const std::string& name, Slot slot);
 // The next line without its end: a line ends at CR, CR LF, the end of the
 // file, or before a 0x1A; LF belongs to the line.
 std::string read_line(Slot slot);
+// read_line into `line`, reusing its memory: for a caller that reads a whole
+// file line by line into one working value.
+void read_line_into(Slot slot, std::string& line);
 // -1 when the file open for reading has nothing more to give, or the slot is
 // not open; 0 otherwise, also for a file open for writing.
 std::int32_t at_end(Slot slot);

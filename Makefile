@@ -114,6 +114,7 @@ demo: deps-demo
 	@if [ -f $(DEMO_DIR)/KetRAV.Rpt ]; then cat $(DEMO_DIR)/KetRAV.Rpt; else echo "(no report written)"; fi
 
 bench:
+	@sh scripts/install-deps.sh bench
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKETRAV_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	sh bench/run.sh build/bench

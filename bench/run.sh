@@ -1,31 +1,92 @@
 #!/bin/sh
-# Whole runs of ketrav on generated logs: a large ordinary log, and single
-# import lines of 25 MB and 100 MB (time should grow in proportion).
-# Usage: bench/run.sh BUILD_DIR
+# Whole runs side by side on generated logs: KetRAV, the floor of its fixed
+# file pattern (bench/floor) and the pipeline
+#   grep -F '  Import #' LOG | sed 's/.* to //' | LC_ALL=C sort | uniq -c
+# timed by hyperfine (CPU time: user + system of the whole process tree, the
+# mean of the runs), with the peak memory of ketrav alone and of the sort
+# stand-in alone (GNU time), and a run of the largest log under a 256 MB
+# address-space limit, whose report must match the unlimited one.
+#
+# Usage: bench/run.sh BUILD_DIR [SIZE_MB...]     (sizes default to 10 100 1000)
+# Environment: RUNS (runs per command; default 10, 5 and 3 by size),
+#              BENCH_DIR (where the logs go; default a temporary directory,
+#              removed at the end), MICRO=0 to skip the micro benchmarks.
 set -eu
 build=$(cd "${1:-build/bench}" && pwd)
+shift || true
+sizes=${*:-10 100 1000}
 bin="$build/bin"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/logs"
-cd "$work"
+for tool in hyperfine /usr/bin/time; do
+    command -v "$tool" >/dev/null || { echo "run.sh needs $tool (make bench installs it)" >&2; exit 1; }
+done
+if [ -n "${BENCH_DIR:-}" ]; then
+    work=$BENCH_DIR
+    mkdir -p "$work"
+else
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+fi
 
-timed() {
-    label=$1
-    shift
-    start=$(date +%s.%N)
-    "$@"
-    end=$(date +%s.%N)
-    printf '%-40s %8.2f s\n' "$label" "$(echo "$end - $start" | bc)"
+# ketrav alone: a copy whose "cmd" only copies in the sorted records the
+# floor made, so that GNU time's peak is ketrav's and not the sort's.
+solo="$work/solo"
+mkdir -p "$solo"
+cp "$bin/ketrav" "$solo/ketrav"
+printf '#!/bin/sh\nexec cp "$KETRAV_BENCH_SORTED" KetRAV2.txt\n' > "$solo/cmd"
+chmod +x "$solo/cmd"
+
+cpu_of() {  # CSV of hyperfine, command name -> user + system in seconds
+    awk -F, -v name="$2" '$1 == name { printf "%.3f", $5 + $6 }' "$1"
 }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
-"$bin/log_generator" logs/qtoss.log --days 3650 --sessions 24
-printf 'ordinary log: %s bytes, %s imports\n' "$(wc -c < logs/qtoss.log)" "$(grep -c '  Import #' logs/qtoss.log)"
-timed "ketrav, ordinary log" "$bin/ketrav" Benchmark
+rows=""
+for mb in $sizes; do
+    host="$work/host-$mb"
+    mkdir -p "$host/logs"
+    cd "$host"
+    [ -s logs/qtoss.log ] || "$bin/log_generator" logs/qtoss.log --size $((mb * 1000000)) --sessions 24
+    records=$(grep -c -F '  Import #' logs/qtoss.log)
+    runs=${RUNS:-$([ "$mb" -le 10 ] && echo 10 || ([ "$mb" -le 100 ] && echo 5 || echo 3))}
+    echo "== $mb MB log, $records records, $runs runs each"
 
-for mb in 25 100; do
-    "$bin/log_generator" logs/qtoss.log --long-line $((mb * 1000000))
-    timed "ketrav, one line of $mb MB" "$bin/ketrav" Benchmark
+    hyperfine --style basic --warmup 1 --runs "$runs" --export-csv "$work/times-$mb.csv" \
+        -n ketrav "$bin/ketrav Benchmark" \
+        -n floor "$bin/floor logs/qtoss.log" \
+        -n pipeline "grep -F '  Import #' logs/qtoss.log | sed 's/.* to //' | LC_ALL=C sort | uniq -c >/dev/null"
+    "$bin/ketrav" Benchmark
+    cp KetRAV.Rpt "$work/report-$mb.Rpt"
+    "$bin/floor" logs/qtoss.log  # its call counts, and the records for the peaks below
+
+    ketrav_cpu=$(cpu_of "$work/times-$mb.csv" ketrav)
+    floor_cpu=$(cpu_of "$work/times-$mb.csv" floor)
+    pipeline_cpu=$(cpu_of "$work/times-$mb.csv" pipeline)
+    mv KetRAV2.txt "$work/sorted-$mb.txt"
+    ketrav_peak=$(KETRAV_BENCH_SORTED="$work/sorted-$mb.txt" /usr/bin/time -f %M "$solo/ketrav" Benchmark 2>&1 >/dev/null)
+    sort_peak=$(/usr/bin/time -f %M "$bin/sort" KetRAV1.txt 2>&1 >/dev/null)
+    rm -f KetRAV1.txt KetRAV.Rpt "$work/sorted-$mb.txt"
+    rows="$rows$(printf '%6s MB %10s %9s s %9s s %6s %9s s %6s %9s KB %9s KB' "$mb" "$records" "$ketrav_cpu" \
+        "$floor_cpu" "$(ratio "$ketrav_cpu" "$floor_cpu")" "$pipeline_cpu" "$(ratio "$ketrav_cpu" "$pipeline_cpu")" \
+        "$ketrav_peak" "$sort_peak")
+"
+    largest=$mb
 done
 
-if [ -x "$bin/services_bench" ]; then "$bin/services_bench" --benchmark_min_time=0.2; fi
+echo
+echo "CPU time (user + system, mean of the runs) and peak resident memory"
+printf '%9s %10s %11s %11s %6s %11s %6s %12s %12s\n' log records ketrav floor k/f pipeline k/p "ketrav peak" "sort peak"
+printf '%s' "$rows"
+
+# The largest log once more, with every process limited to 256 MB of
+# address space: the report must be the same.
+cd "$work/host-$largest"
+if prlimit --as=268435456 "$bin/ketrav" Benchmark && cmp -s KetRAV.Rpt "$work/report-$largest.Rpt"; then
+    echo "under a 256 MB address-space limit the $largest MB log gives the same report"
+else
+    echo "under a 256 MB address-space limit the $largest MB log does NOT give the same report"
+fi
+
+if [ "${MICRO:-1}" != 0 ] && [ -x "$bin/services_bench" ]; then
+    cd "$work"
+    "$bin/services_bench" --benchmark_min_time=0.2
+fi

@@ -4,6 +4,8 @@
 # stops.
 #   install-deps.sh demo    the demo build: cmake and g++
 #   install-deps.sh check   every build, test and package check
+#   install-deps.sh bench   the benchmarks: Google Benchmark, hyperfine,
+#                           GNU time for peak memory, strace for call counts
 set -u
 case "${1:-check}" in
 demo) packages="cmake g++ make" ;;
@@ -15,8 +17,9 @@ check)
     # its runtime: the fuzz targets.
     packages="cmake g++ make googletest mingw-w64 wine64 wine32:i386 g++-aarch64-linux-gnu qemu-user groff-base lintian gzip clang libclang-rt-dev"
     ;;
+bench) packages="cmake g++ make libbenchmark-dev hyperfine time strace" ;;
 *)
-    echo "usage: install-deps.sh demo|check" >&2
+    echo "usage: install-deps.sh demo|check|bench" >&2
     exit 2
     ;;
 esac

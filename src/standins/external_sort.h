@@ -19,7 +19,7 @@ struct SortLimits {
     // longer than this is still held whole.
     std::size_t run_bytes = 32u << 20;
     // Runs merged at once; more runs are merged in rounds.
-    std::size_t merge_width = 32;
+    std::size_t merge_width = 64;
     // Each run file's buffer while writing or merging, and the output's.
     std::size_t buffer_bytes = 256u << 10;
 };

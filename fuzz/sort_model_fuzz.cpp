@@ -44,11 +44,13 @@ std::string model_sort(const std::string& bytes) {
 
 }  // namespace
 
-// The input's first byte picks the run size, so that the fuzzer drives runs,
-// merge rounds and lines longer than a run as well as the one sort in memory.
+// The input's first byte picks the run size and the long-line size, so that
+// the fuzzer drives runs, merge rounds, lines longer than a run and lines
+// too long to hold, as well as the one sort in memory.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    ketrav::standins::SortLimits limits{static_cast<std::size_t>(data[0]) * 4 + 1, 2 + data[0] % 3, 16};
+    ketrav::standins::SortLimits limits{static_cast<std::size_t>(data[0]) * 4 + 1, 2 + data[0] % 3, 16,
+                                        data[0] % 2 ? std::size_t{1} << 20 : 1 + data[0] % 64};
     std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     ketrav::standins::ExternalSort sort(limits, ketrav::platform::scratch_directory());
     std::string out;

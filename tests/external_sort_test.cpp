@@ -108,7 +108,7 @@ TEST_F(ExternalSortTest, EveryRunSizeAndMergeWidthGivesTheOneSortInMemory) {
         for (std::size_t width : {2, 3, 32})
             for (std::size_t piece : {std::size_t{1}, std::size_t{7}, std::size_t{4096}}) {
                 if (piece == 1 && run_bytes == 1 && width != 2) continue;  // slow and adds nothing
-                SortLimits limits{run_bytes, width, 16};
+                SortLimits limits{run_bytes, width, 16, std::size_t{1} << 20};
                 Outcome outcome = sorted(input, limits, piece, directory());
                 ASSERT_TRUE(outcome.ok) << run_bytes << "/" << width << "/" << piece;
                 EXPECT_EQ(outcome.output, expected) << run_bytes << "/" << width << "/" << piece;
@@ -118,6 +118,29 @@ TEST_F(ExternalSortTest, EveryRunSizeAndMergeWidthGivesTheOneSortInMemory) {
                 if (run_bytes == 64) {
                     EXPECT_GT(outcome.runs, 100u);
                 }
+            }
+}
+
+// Lines past the long-line size are never held whole: they are compared and
+// given out in pieces, in their place among the others.
+TEST_F(ExternalSortTest, LinesTooLongToHoldComeOutInTheirPlace) {
+    const std::string records_input = records(200, 5);
+    const std::string base(300, 'k');
+    std::string input = records_input;
+    // Long lines alike for a long way, equal ones, one that a short line
+    // begins, and ones that differ only in their length or last byte.
+    for (const std::string& line : {base + "b", base + "a", base, base + "a", base.substr(0, 20), base + "a" + base,
+                                    std::string("RU.ANIME") + std::string(400, ' '), std::string(2000, '\xFF'), base})
+        input += line + "\r\n";
+    input += base + "no end";
+    const std::string expected = model_sort(input);
+    for (std::size_t long_line_bytes : {std::size_t{5}, std::size_t{40}, std::size_t{310}, std::size_t{5000}})
+        for (std::size_t run_bytes : {std::size_t{300}, std::size_t{1} << 20})
+            for (std::size_t piece : {std::size_t{3}, std::size_t{1000}}) {
+                SortLimits limits{run_bytes, 3, 16, long_line_bytes};
+                Outcome outcome = sorted(input, limits, piece, directory());
+                ASSERT_TRUE(outcome.ok) << long_line_bytes << "/" << run_bytes << "/" << piece;
+                EXPECT_EQ(outcome.output, expected) << long_line_bytes << "/" << run_bytes << "/" << piece;
             }
 }
 
@@ -160,8 +183,10 @@ TEST_F(ExternalSortTest, AFullDiskOrAFailingRunFailsTheSortAndLeavesNoRunFile) {
     ASSERT_GT(writes, 3u);
     ASSERT_GT(reads, 3u);
 
-    // The disk fills at every write in turn: short, then refused.
-    for (unsigned nth = 1; nth <= writes; ++nth) {
+    // The disk fills at writes spread over the whole sort, the last one
+    // too: short, then refused.
+    const unsigned step = std::max(1u, writes / 40);
+    for (unsigned nth = 1; nth <= writes; nth = nth == writes ? writes + 1 : std::min(writes, nth + step)) {
         ketrav::testing::short_write_nth_write(nth, 3);
         EXPECT_FALSE(sorted(input, small, 100, directory()).ok) << "short write " << nth;
         ketrav::testing::fail_nth_call_of(SystemCall::write_file, nth, 112, true);
@@ -182,6 +207,31 @@ TEST_F(ExternalSortTest, AFullDiskOrAFailingRunFailsTheSortAndLeavesNoRunFile) {
     ketrav::testing::fail_nth_call_of(SystemCall::delete_file, 1, 5, false);
     EXPECT_FALSE(sorted(input, small, 100, directory()).ok);
 #endif
+    ketrav::testing::stop_countdown();
+
+    // The long lines' file fills up, or cannot be read back.
+    SortLimits long_lines{1 << 20, 3, 64, 20};
+    ketrav::testing::count_calls();
+    ASSERT_TRUE(sorted(input, long_lines, 100, directory()).ok);
+    unsigned long_writes = ketrav::testing::calls_seen_of(SystemCall::write_file);
+    unsigned long_reads = ketrav::testing::calls_seen_of(SystemCall::read_file_at) +
+                          ketrav::testing::calls_seen_of(SystemCall::read_file);
+    ketrav::testing::stop_countdown();
+    ASSERT_GT(long_writes, 3u);
+    ASSERT_GT(long_reads, 3u);
+    for (unsigned nth : {1u, long_writes / 2, long_writes}) {
+        ketrav::testing::short_write_nth_write(nth, 1);
+        EXPECT_FALSE(sorted(input, long_lines, 100, directory()).ok) << "long write " << nth;
+    }
+#ifdef _WIN32
+    const SystemCall positioned_read = SystemCall::read_file;
+#else
+    const SystemCall positioned_read = SystemCall::read_file_at;
+#endif
+    for (unsigned nth : {1u, 7u, 100u}) {
+        ketrav::testing::fail_nth_call_of(positioned_read, nth, 23, false);
+        EXPECT_FALSE(sorted(input, long_lines, 100, directory()).ok) << "long read " << nth;
+    }
     ketrav::testing::stop_countdown();
 
     // No temporary directory at all.

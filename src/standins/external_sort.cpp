@@ -6,44 +6,11 @@
 
 #include "platform/file_io.h"
 #include "platform/scratch_files.h"
+#include "standins/line_output.h"
 #include "standins/run_files.h"
 
 namespace ketrav::standins {
 namespace {
-
-// Gathers output lines, each with CR LF, into writes of a buffer's size.
-class LineOutput {
-public:
-    LineOutput(const ByteSink& sink, std::size_t buffer_bytes) : sink_(sink), buffer_(buffer_bytes) {}
-
-    bool put(std::string_view line) {
-        if (!ok_) return false;
-        if (fill_ + line.size() + 2 > buffer_.size()) {
-            flush();
-            if (line.size() + 2 > buffer_.size()) {
-                ok_ = ok_ && sink_(line.data(), line.size()) && sink_("\r\n", 2);
-                return ok_;
-            }
-        }
-        std::copy(line.begin(), line.end(), buffer_.begin() + static_cast<std::ptrdiff_t>(fill_));
-        fill_ += line.size();
-        buffer_[fill_++] = '\r';
-        buffer_[fill_++] = '\n';
-        return true;
-    }
-
-    bool flush() {
-        if (ok_ && fill_ > 0) ok_ = sink_(buffer_.data(), fill_);
-        fill_ = 0;
-        return ok_;
-    }
-
-private:
-    const ByteSink& sink_;
-    std::vector<char> buffer_;
-    std::size_t fill_ = 0;
-    bool ok_ = true;
-};
 
 // One source of a merge: a run being read, and its current line.
 struct MergeSource {
@@ -53,10 +20,24 @@ struct MergeSource {
 
 }  // namespace
 
-ExternalSort::ExternalSort(SortLimits limits, std::string scratch_directory)
-    : limits_(limits), scratch_directory_(std::move(scratch_directory)) {
-    limits_.merge_width = std::max<std::size_t>(limits_.merge_width, 2);
+namespace {
+
+// Long lines are known by this many of their first bytes.
+constexpr std::size_t long_line_prefix = 4096;
+
+SortLimits sane(SortLimits limits) {
+    limits.merge_width = std::max<std::size_t>(limits.merge_width, 2);
+    limits.long_line_bytes = std::max<std::size_t>(limits.long_line_bytes, 1);
+    return limits;
 }
+
+}  // namespace
+
+ExternalSort::ExternalSort(SortLimits limits, std::string scratch_directory)
+    : limits_(sane(limits)),
+      scratch_directory_(std::move(scratch_directory)),
+      long_lines_(scratch_directory_, std::min(long_line_prefix, limits_.long_line_bytes), limits_.buffer_bytes),
+      lines_(limits_.long_line_bytes, &long_lines_) {}
 
 ExternalSort::~ExternalSort() { close_runs(runs_); }
 
@@ -71,7 +52,7 @@ bool ExternalSort::add(const char* bytes, std::size_t size) {
             std::size_t taken = lines_.add(bytes, size, limits_.run_bytes);
             bytes += taken;
             size -= taken;
-            if (size > 0 && !spill_run()) failed_ = true;
+            if (lines_.failed() || (size > 0 && !spill_run())) failed_ = true;
         }
     } catch (const std::bad_alloc&) {
         failed_ = true;
@@ -163,23 +144,28 @@ bool ExternalSort::finish(const ByteSink& sink) {
     if (failed_) return false;
     try {
         lines_.finish();
+        if (lines_.failed() || !long_lines_.sort()) return failed_ = true, false;
         LineOutput output(sink, limits_.buffer_bytes);
+        // Each line goes out after the long lines that sort before it.
+        auto put = [this, &output](std::string_view line) {
+            return long_lines_.give_out_before(&line, output) && output.put(line);
+        };
         if (runs_.empty()) {
-            // The whole input in one run: sorted in memory, no file.
+            // The whole input in one run: sorted in memory, no run file.
             lines_.sort_lines();
             for (std::size_t i = 0; i < lines_.line_count(); ++i)
-                if (!output.put(lines_.line(i))) return false;
-            return output.flush();
+                if (!put(lines_.line(i))) return failed_ = true, false;
+        } else {
+            if (lines_.line_count() > 0 && !spill_run()) return failed_ = true, false;
+            lines_.release();
+            while (runs_.size() > limits_.merge_width)
+                if (!merge_round()) return failed_ = true, false;
+            std::vector<platform::OsHandle> last;
+            last.swap(runs_);
+            if (!merge_into(std::move(last), put)) return failed_ = true, false;
         }
-        if (lines_.line_count() > 0 && !spill_run()) return failed_ = true, false;
-        lines_.release();
-        while (runs_.size() > limits_.merge_width)
-            if (!merge_round()) return failed_ = true, false;
-        std::vector<platform::OsHandle> last;
-        last.swap(runs_);
-        if (!merge_into(std::move(last), [&output](std::string_view line) { return output.put(line); }))
-            return failed_ = true, false;
-        return output.flush();
+        if (!long_lines_.give_out_before(nullptr, output) || !output.flush()) return failed_ = true, false;
+        return true;
     } catch (const std::bad_alloc&) {
         failed_ = true;
         return false;

@@ -1,31 +1,34 @@
 // The sort stand-in's work in bounded memory: input lines are collected into
 // runs of at most a run's size, each run sorted and spilled to a scratch
-// file, and the runs merged into the output. An input that fits in one run
-// never touches the disk.
+// file, and the runs merged into the output; lines too long to hold go to a
+// file of their own and join the output in their turn. An input that fits
+// in one run never touches the disk.
 #pragma once
 
 #include <cstddef>
 #include <functional>
+#include <string_view>
 #include <string>
 #include <vector>
 
 #include "platform/os_status.h"
 #include "standins/line_collector.h"
+#include "standins/line_output.h"
+#include "standins/long_lines.h"
 
 namespace ketrav::standins {
 
 struct SortLimits {
-    // Line bytes plus their spans held in memory at once. A single line
-    // longer than this is still held whole.
+    // Line bytes plus their spans held in memory at once.
     std::size_t run_bytes = 32u << 20;
     // Runs merged at once; more runs are merged in rounds.
     std::size_t merge_width = 64;
     // Each run file's buffer while writing or merging, and the output's.
     std::size_t buffer_bytes = 256u << 10;
+    // A line longer than this is never held whole: it goes to the long
+    // lines' file and is read back in pieces.
+    std::size_t long_line_bytes = 1u << 20;
 };
-
-// Where the sorted output goes; false when the bytes could not be written.
-using ByteSink = std::function<bool(const char* bytes, std::size_t size)>;
 
 class ExternalSort {
 public:
@@ -55,6 +58,7 @@ private:
 
     SortLimits limits_;
     std::string scratch_directory_;
+    LongLines long_lines_;
     LineCollector lines_;
     std::vector<platform::OsHandle> runs_;
     std::size_t runs_written_ = 0;

@@ -25,6 +25,27 @@ void LineCollector::append(const char* bytes, std::size_t size, std::size_t limi
     buffer_.append(bytes, size);
 }
 
+void LineCollector::extend_line(const char* bytes, std::size_t size, std::size_t limit) {
+    if (!in_long_line_ && long_lines_ && partial_bytes() + size > long_line_bytes_) {
+        std::string_view start(buffer_.data() + partial_start_, partial_bytes());
+        if (!long_lines_->begin_line(start)) failed_ = true;
+        buffer_.resize(partial_start_);
+        in_long_line_ = true;
+    }
+    if (!in_long_line_) return append(bytes, size, limit);
+    if (size > 0 && !long_lines_->continue_line(std::string_view(bytes, size))) failed_ = true;
+}
+
+void LineCollector::end_line() {
+    if (in_long_line_) {
+        if (!long_lines_->end_line()) failed_ = true;
+        in_long_line_ = false;
+        return;
+    }
+    spans_.push_back({partial_start_, buffer_.size() - partial_start_});
+    partial_start_ = buffer_.size();
+}
+
 std::size_t LineCollector::add(const char* bytes, std::size_t size, std::size_t limit) {
     if (ended_) return size;
     const char* at = bytes;
@@ -38,13 +59,12 @@ std::size_t LineCollector::add(const char* bytes, std::size_t size, std::size_t 
         const void* found = std::memchr(at, carriage_return, static_cast<std::size_t>(end - at));
         const char* stop = found ? static_cast<const char*>(found) : end;
         std::size_t piece = static_cast<std::size_t>(stop - at);
-        if (!spans_.empty() && held_bytes() + piece + sizeof(Span) > limit)
+        if (!in_long_line_ && !spans_.empty() && held_bytes() + piece + sizeof(Span) > limit)
             return static_cast<std::size_t>(at - bytes);
-        append(at, piece, limit);
+        extend_line(at, piece, limit);
         at = stop;
         if (!found) break;
-        spans_.push_back({partial_start_, buffer_.size() - partial_start_});
-        partial_start_ = buffer_.size();
+        end_line();
         ++at;  // the CR
         if (at == end)
             skip_line_feed_ = true;
@@ -59,10 +79,7 @@ std::size_t LineCollector::add(const char* bytes, std::size_t size, std::size_t 
 }
 
 void LineCollector::finish() {
-    if (buffer_.size() > partial_start_) {
-        spans_.push_back({partial_start_, buffer_.size() - partial_start_});
-        partial_start_ = buffer_.size();
-    }
+    if (in_long_line_ || buffer_.size() > partial_start_) end_line();
     ended_ = true;
 }
 

@@ -37,18 +37,22 @@ bool RunWriter::flush() {
     return !failed_;
 }
 
+bool RunWriter::put_bytes(std::string_view bytes) {
+    if (failed_) return false;
+    if (fill_ + bytes.size() > buffer_.size()) {
+        if (!flush()) return false;
+        if (bytes.size() > buffer_.size()) return write_out(bytes.data(), bytes.size());
+    }
+    std::memcpy(buffer_.data() + fill_, bytes.data(), bytes.size());
+    fill_ += bytes.size();
+    return true;
+}
+
 bool RunWriter::put(std::string_view line) {
     Length length = line.size();
-    if (fill_ + sizeof length > buffer_.size() && !flush()) return false;
-    std::memcpy(buffer_.data() + fill_, &length, sizeof length);
-    fill_ += sizeof length;
-    if (fill_ + line.size() > buffer_.size()) {
-        if (!flush()) return false;
-        if (line.size() > buffer_.size()) return write_out(line.data(), line.size());
-    }
-    std::memcpy(buffer_.data() + fill_, line.data(), line.size());
-    fill_ += line.size();
-    return !failed_;
+    char prefix[sizeof length];
+    std::memcpy(prefix, &length, sizeof length);
+    return put_bytes(std::string_view(prefix, sizeof prefix)) && put_bytes(line);
 }
 
 RunReader::RunReader(platform::OsHandle file, std::size_t buffer_bytes)

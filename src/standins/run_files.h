@@ -17,6 +17,8 @@ public:
     RunWriter(platform::OsHandle file, std::size_t buffer_bytes);
     // False once a write failed or came up short (a full disk).
     bool put(std::string_view line);
+    // Bytes with no length before them, for a file of another layout.
+    bool put_bytes(std::string_view bytes);
     bool flush();
 
 private:

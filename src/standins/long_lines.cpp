@@ -113,6 +113,7 @@ bool LongLines::sort() {
 }
 
 bool LongLines::give_out_before(const std::string_view* line, LineOutput& out) {
+    if (given_out_ == lines_.size()) return !failed_;  // the usual case, once per line
     chunk_b_.resize(buffer_bytes_);
     while (!failed_ && given_out_ < lines_.size()) {
         const Line& next = lines_[given_out_];

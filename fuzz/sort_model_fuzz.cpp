@@ -49,8 +49,8 @@ std::string model_sort(const std::string& bytes) {
 // too long to hold, as well as the one sort in memory.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    ketrav::standins::SortLimits limits{static_cast<std::size_t>(data[0]) * 4 + 1, 2 + data[0] % 3, 16,
-                                        data[0] % 2 ? std::size_t{1} << 20 : 1 + data[0] % 64};
+    const std::size_t pick = data[0];
+    ketrav::standins::SortLimits limits{pick * 4 + 1, 2 + pick % 3, 16, pick % 2 ? std::size_t{1} << 20 : 1 + pick % 64};
     std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     ketrav::standins::ExternalSort sort(limits, ketrav::platform::scratch_directory());
     std::string out;

@@ -8,6 +8,8 @@
 #include <iostream>
 #include <string>
 
+#include <unistd.h>
+
 #include "test_support.h"
 
 using namespace ketrav::platform;
@@ -27,11 +29,19 @@ int upper(const std::vector<std::string>&) {
     return 0;
 }
 int fail(const std::vector<std::string>&) { return 3; }
+// Writes far more than a pipe holds.
+int flood(const std::vector<std::string>&) {
+    std::string block(65536, 'f');
+    for (int i = 0; i < 64; ++i)
+        if (std::fwrite(block.data(), 1, block.size(), stdout) != block.size()) return 1;
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
 
 BuiltinCommand builtin_for(const std::string& word) {
     if (word == "emit") return emit;
     if (word == "upper") return upper;
     if (word == "fail") return fail;
+    if (word == "flood") return flood;
     return nullptr;
 }
 
@@ -43,6 +53,18 @@ PipelineStage stage(std::vector<std::string> words, std::string input = "", std:
     s.output = std::move(output);
     s.append = append;
     return s;
+}
+
+// A reader that ends without reading everything (a sort that failed early,
+// or was killed) must end the writer too, never leave it waiting on a full
+// pipe. A hang here ends the test process by its alarm.
+TEST(Pipeline, AWriterOutlivingItsReaderNeverWaitsForEver) {
+    ketrav::testing::ScratchDirectory scratch;
+    alarm(60);
+    EXPECT_EQ(run_pipeline({stage({"flood"}), stage({"fail"})}, builtin_for), 3);
+    EXPECT_EQ(run_pipeline({stage({"flood"}), stage({"emit", "x"}), stage({"upper"}, "", "out.txt")}, builtin_for), 0);
+    alarm(0);
+    EXPECT_EQ(read_bytes("out.txt"), "X");
 }
 
 TEST(Pipeline, StagesRedirectionsAndStatus) {

@@ -18,10 +18,6 @@ struct MergeSource {
     std::string_view line;
 };
 
-}  // namespace
-
-namespace {
-
 // Long lines are known by this many of their first bytes.
 constexpr std::size_t long_line_prefix = 4096;
 

@@ -77,6 +77,11 @@ int run_pipeline(const std::vector<PipelineStage>& stages, BuiltinLookup builtin
         std::fflush(nullptr);
         pid_t child = posix::sys_fork();
         if (child == 0) {
+            // The stage must not hold its reader's end: a builtin, which
+            // runs without exec, would keep the pipe open for reading, and
+            // would wait for ever on a full pipe once its reader had ended
+            // (a sort that stopped early, or was killed).
+            if (!last) posix::sys_close(pipe_ends[0]);
             if (previous_read >= 0 && !move_to(previous_read, 0)) _exit(failed_stage);
             if (!last && !move_to(pipe_ends[1], 1)) _exit(failed_stage);
             run_stage(stages[i], builtin_for);

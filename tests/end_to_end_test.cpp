@@ -427,6 +427,30 @@ TEST_F(EndToEnd, FifosAsTemporaryFilesNeverHang) {
     }
 }
 
+// A sort that ends before it has read its input (its temporary directory
+// full, or killed for memory) must not hold the run up: the writer of the
+// records ends too, and the report gives the total without area lines.
+TEST_F(EndToEnd, ASortThatEndsEarlyNeverHoldsUpTheRun) {
+    namespace fs = std::filesystem;
+    fs::create_directory("bin");
+    std::string built = ketrav::testing::program_path("");
+    fs::copy_file(built + "ketrav", "bin/ketrav");
+    fs::copy_file(built + "cmd", "bin/cmd");
+    write_bytes("bin/sort", "#!/bin/sh\nexit 1\n");
+    fs::permissions("bin/sort", fs::perms::owner_all);
+    // Far more records than a pipe holds.
+    std::string log;
+    for (int i = 0; i < 5000; ++i) log += import_line("261201 10:00:00", "AREA" + std::to_string(i % 7));
+    write_bytes("logs/qtoss.log", log);
+    std::string command = "timeout 60 '" + fs::absolute("bin/ketrav").string() + "' T";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    std::string report = read_bytes("KetRAV.Rpt");
+    EXPECT_NE(report.find("    Total Messages =   5,000" + crlf), std::string::npos) << report;
+    EXPECT_EQ(report.find(" : "), std::string::npos) << report;
+    EXPECT_FALSE(exists("KetRAV1.txt"));
+    EXPECT_FALSE(exists("KetRAV2.txt"));
+}
+
 TEST_F(EndToEnd, LogThatIsADeviceReadsAsEmpty) {
     // Endless bytes must not keep the run going for ever.
     std::filesystem::create_symlink("/dev/zero", "logs/qtoss.log");

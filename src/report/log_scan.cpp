@@ -2,6 +2,8 @@
 // 37 columns, then the line's 15-character time stamp.
 #include "report/log_scan.h"
 
+#include <string>
+
 #include "services/text.h"
 #include "services/text_files.h"
 
@@ -10,8 +12,9 @@ namespace {
 
 using namespace services;
 
-constexpr const char* import_marker = "  Import #";
-constexpr const char* tag_marker = " to ";
+// Texts, not C strings: find() is called with them on every line.
+const std::string import_marker = "  Import #";
+const std::string tag_marker = " to ";
 constexpr std::int32_t record_tag_columns = 37;
 
 }  // namespace

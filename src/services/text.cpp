@@ -11,17 +11,22 @@
 namespace ketrav::services {
 namespace {
 
-std::string filled(std::int32_t count, char byte) {
-    if (count < 0) {
-        record_error(run_time_code::out_of_memory);  // a request that is never granted
-        return {};
-    }
+// `count` times `byte` into `text`, its memory reused. A count below 0 is a
+// request that is never granted: error 7 and the empty text.
+void fill_into(std::string& text, std::int32_t count, char byte) {
+    text.clear();
+    if (count < 0) return record_error(run_time_code::out_of_memory);
     try {
-        return std::string(static_cast<std::size_t>(count), byte);
+        text.assign(static_cast<std::size_t>(count), byte);
     } catch (const std::bad_alloc&) {
         record_error(run_time_code::out_of_memory);
-        return {};
     }
+}
+
+std::string filled(std::int32_t count, char byte) {
+    std::string text;
+    fill_into(text, count, byte);
+    return text;
 }
 
 // The first place at or after `from` where `pattern` begins, or npos. The
@@ -77,15 +82,7 @@ std::int32_t find(const std::string& text, const std::string& pattern, std::int3
 
 std::string spaces(std::int32_t count) { return filled(count, ' '); }
 
-void fill_spaces(std::string& text, std::int32_t count) {
-    text.clear();
-    if (count < 0) return record_error(run_time_code::out_of_memory);  // as spaces() does
-    try {
-        text.assign(static_cast<std::size_t>(count), ' ');
-    } catch (const std::bad_alloc&) {
-        record_error(run_time_code::out_of_memory);
-    }
-}
+void fill_spaces(std::string& text, std::int32_t count) { fill_into(text, count, ' '); }
 
 std::string repeat_char(std::int32_t count, const std::string& pattern) {
     return filled(count, pattern.empty() ? '\0' : pattern[0]);
@@ -108,11 +105,10 @@ std::string trim_trailing_spaces(std::string text) {
 std::string trim_spaces(std::string text) { return trim_trailing_spaces(trim_leading_spaces(std::move(text))); }
 
 std::string_view trimmed_prefix(const std::string& text, std::int32_t length) {
-    std::size_t end = length <= 0 ? 0 : std::min(text.size(), static_cast<std::size_t>(length));
-    std::size_t begin = 0;
-    while (begin < end && text[begin] == ' ') ++begin;
-    while (end > begin && text[end - 1] == ' ') --end;
-    return std::string_view(text.data() + begin, end - begin);
+    std::string_view prefix(text.data(), length <= 0 ? 0 : std::min(text.size(), static_cast<std::size_t>(length)));
+    std::size_t first = prefix.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return prefix.substr(first, prefix.find_last_not_of(' ') - first + 1);
 }
 
 void set_text(std::string& text, std::string_view value) {

@@ -42,7 +42,7 @@ void put(int fd, std::string_view text) { put(fd, text.data(), text.size()); }
 // Lines of a file read in 128-byte blocks at their positions: a line ends at
 // CR or CR LF, LF belongs to the line, 0x1A ends the file.
 class BlockLines {
-public:
+   public:
     explicit BlockLines(const char* name) : fd_(open(name, O_RDONLY)) { fill(); }
     ~BlockLines() {
         if (fd_ >= 0) close(fd_);
@@ -71,7 +71,7 @@ public:
         }
     }
 
-private:
+   private:
     bool at_end() {
         if (position_ == fill_) fill();
         return position_ == fill_ || block_[position_] == 0x1A;
@@ -113,8 +113,8 @@ void first_pass(const char* log, long& total, std::string& first_date, std::stri
             continue;
         }
         std::size_t to = text.find(" to ");
-        std::string_view tag = to == std::string_view::npos ? text.substr(std::min<std::size_t>(3, text.size()))
-                                                            : text.substr(to + 4);
+        std::string_view tag =
+            to == std::string_view::npos ? text.substr(std::min<std::size_t>(3, text.size())) : text.substr(to + 4);
         static const std::string padding(64, ' ');
         put(out, tag);
         if (tag.size() < 37) put(out, padding.data(), 37 - tag.size());

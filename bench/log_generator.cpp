@@ -44,8 +44,8 @@ struct Knobs {
 };
 
 const char* const usual_areas[] = {"RU.ANIME", "SU.GENERAL",     "FIDOTEST",    "NET5020.LOCAL",
-                                    "Z2.ADMIN", "R50.SYSOP",      "SU.HARDW.PC", "RU.LINUX",
-                                    "SU.BOOKS", "RU.FTN.DEVELOP", "N5020.CHAT",  "PVT.QUELIN.USERS"};
+                                   "Z2.ADMIN", "R50.SYSOP",      "SU.HARDW.PC", "RU.LINUX",
+                                   "SU.BOOKS", "RU.FTN.DEVELOP", "N5020.CHAT",  "PVT.QUELIN.USERS"};
 const double usual_weights[] = {30, 22, 4, 16, 3, 9, 12, 14, 5, 7, 10, 2};
 const char* const nodes[] = {"2:5020/52", "2:5020/1024", "2:5030/1", "2:463/68", "2:5020/9999.2"};
 
@@ -70,7 +70,8 @@ std::vector<std::string> made_up_areas(const Knobs& knobs, std::mt19937& random)
     static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::vector<std::string> names;
     for (int i = 0; i < knobs.areas; ++i) {
-        int length = knobs.tag_min + static_cast<int>(random() % static_cast<unsigned>(knobs.tag_max - knobs.tag_min + 1));
+        int length =
+            knobs.tag_min + static_cast<int>(random() % static_cast<unsigned>(knobs.tag_max - knobs.tag_min + 1));
         std::string name = std::to_string(i) + ".";
         while (static_cast<int>(name.size()) < length) name += letters[random() % 36];
         names.push_back(name.substr(0, static_cast<std::size_t>(std::max(length, 1))));
@@ -79,7 +80,7 @@ std::vector<std::string> made_up_areas(const Knobs& knobs, std::mt19937& random)
 }
 
 class LogWriter {
-public:
+   public:
     LogWriter(std::FILE* out, bool lf_alone) : out_(out), end_(lf_alone ? "\n" : "\r\n") {}
     ~LogWriter() { flush(); }
 
@@ -98,7 +99,8 @@ public:
         std::string chunk(1 << 16, 'T');
         for (long long left = bytes - static_cast<long long>(head.size()); left > 0;
              left -= static_cast<long long>(chunk.size()))
-            written_ += std::fwrite(chunk.data(), 1, static_cast<std::size_t>(std::min<long long>(left, 1 << 16)), out_);
+            written_ +=
+                std::fwrite(chunk.data(), 1, static_cast<std::size_t>(std::min<long long>(left, 1 << 16)), out_);
         buffer_ += end_;
     }
     long long written() const { return written_ + static_cast<long long>(buffer_.size()); }
@@ -107,7 +109,7 @@ public:
         buffer_.clear();
     }
 
-private:
+   private:
     std::FILE* out_;
     std::string end_;
     std::string buffer_;
@@ -123,19 +125,28 @@ bool parse(int argc, char** argv, Knobs& knobs) {
         }
         if (i + 1 >= argc) return false;
         const char* value = argv[++i];
-        if (name == "--size") knobs.size = std::atoll(value);
-        else if (name == "--days") knobs.days = std::atoi(value), knobs.days_given = true;
-        else if (name == "--sessions") knobs.sessions = std::max(1, std::atoi(value));
-        else if (name == "--seed") knobs.seed = static_cast<unsigned>(std::atol(value));
-        else if (name == "--import-share") knobs.import_share = std::clamp(std::atoi(value), 0, 100);
-        else if (name == "--areas") knobs.areas = std::max(0, std::atoi(value));
-        else if (name == "--skew") knobs.skew = std::atof(value);
+        if (name == "--size")
+            knobs.size = std::atoll(value);
+        else if (name == "--days")
+            knobs.days = std::atoi(value), knobs.days_given = true;
+        else if (name == "--sessions")
+            knobs.sessions = std::max(1, std::atoi(value));
+        else if (name == "--seed")
+            knobs.seed = static_cast<unsigned>(std::atol(value));
+        else if (name == "--import-share")
+            knobs.import_share = std::clamp(std::atoi(value), 0, 100);
+        else if (name == "--areas")
+            knobs.areas = std::max(0, std::atoi(value));
+        else if (name == "--skew")
+            knobs.skew = std::atof(value);
         else if (name == "--tag-length") {
             if (std::sscanf(value, "%d-%d", &knobs.tag_min, &knobs.tag_max) != 2 || knobs.tag_min < 1 ||
                 knobs.tag_max < knobs.tag_min)
                 return false;
-        } else if (name == "--giant-line") knobs.giant_line = std::atoll(value);
-        else return false;
+        } else if (name == "--giant-line")
+            knobs.giant_line = std::atoll(value);
+        else
+            return false;
     }
     return true;
 }

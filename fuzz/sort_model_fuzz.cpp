@@ -50,7 +50,8 @@ std::string model_sort(const std::string& bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     const std::size_t pick = data[0];
-    ketrav::standins::SortLimits limits{pick * 4 + 1, 2 + pick % 3, 16, pick % 2 ? std::size_t{1} << 20 : 1 + pick % 64};
+    ketrav::standins::SortLimits limits{pick * 4 + 1, 2 + pick % 3, 16,
+                                        pick % 2 ? std::size_t{1} << 20 : 1 + pick % 64};
     std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     ketrav::standins::ExternalSort sort(limits, ketrav::platform::scratch_directory());
     std::string out;

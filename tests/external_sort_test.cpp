@@ -89,7 +89,7 @@ std::string records(unsigned count, unsigned seed) {
 }
 
 class ExternalSortTest : public ::testing::Test {
-protected:
+   protected:
     void TearDown() override {
         ketrav::testing::stop_countdown();
         EXPECT_EQ(ketrav::platform::open_handle_count(), handles_before_);

@@ -3,12 +3,11 @@
 #include "platform/pipeline.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <iostream>
 #include <string>
-
-#include <unistd.h>
 
 #include "test_support.h"
 

@@ -19,7 +19,7 @@ using ketrav::standins::RunWriter;
 namespace {
 
 class RunFilesTest : public ::testing::Test {
-protected:
+   protected:
     void SetUp() override { ASSERT_TRUE(ketrav::platform::create_scratch_file(scratch_.path().string(), file_).ok); }
     void TearDown() override {
         ketrav::testing::stop_countdown();
@@ -41,8 +41,8 @@ protected:
 };
 
 TEST_F(RunFilesTest, LinesComeBackAsWrittenWhateverTheBuffers) {
-    const std::vector<std::string> lines = {"", "a", std::string(40, 'x'), std::string("\0\r\n\x1A", 4),
-                                            std::string(3000, 'y'), "z"};
+    const std::vector<std::string> lines = {
+        "", "a", std::string(40, 'x'), std::string("\0\r\n\x1A", 4), std::string(3000, 'y'), "z"};
     RunWriter writer(file_, 16);
     for (const std::string& line : lines) ASSERT_TRUE(writer.put(line));
     ASSERT_TRUE(writer.flush());

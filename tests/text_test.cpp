@@ -88,8 +88,14 @@ TEST(Text, FilledSpacesAndTrimmedPrefixesAsTheirPlainForms) {
     EXPECT_EQ(padding, "");
     EXPECT_EQ(last_error(), run_time_code::out_of_memory);
 
-    const std::string records[] = {"",   "   ",      "RU.ANIME                             261201",
-                                   "  A ", std::string(36, ' ') + "X", std::string(40, 'L'), " a b ", "\t x"};
+    const std::string records[] = {"",
+                                   "   ",
+                                   "RU.ANIME                             261201",
+                                   "  A ",
+                                   std::string(36, ' ') + "X",
+                                   std::string(40, 'L'),
+                                   " a b ",
+                                   "\t x"};
     for (const std::string& record : records)
         for (std::int32_t length : {36, 0, -1, 2, 100})
             EXPECT_EQ(trimmed_prefix(record, length), trim_spaces(substring(record, 1, length)))

@@ -31,8 +31,8 @@ int read_next_block(OpenFile& file) {
     // and anything else reads as an empty file.
     if (file.kind != platform::FileKind::disk) return 0;
     std::uint32_t got = 0;
-    platform::OsStatus read = os_call(
-        [&] { return platform::read_file_at(file.handle, offset, file.block.data(), file.block_size, got); });
+    platform::OsStatus read =
+        os_call([&] { return platform::read_file_at(file.handle, offset, file.block.data(), file.block_size, got); });
     if (!read.ok) return code_of(read);
     file.buffer_fill = static_cast<std::uint16_t>(got);
     return 0;
@@ -166,8 +166,7 @@ void read_line_into(Slot slot, std::string& line) {
             const void* cr = std::memchr(begin, carriage_return, left);
             std::size_t before_cr = cr ? static_cast<std::size_t>(static_cast<const unsigned char*>(cr) - begin) : left;
             const void* mark = std::memchr(begin, end_of_file_mark, before_cr);
-            const unsigned char* stop =
-                mark ? static_cast<const unsigned char*>(mark) : begin + before_cr;
+            const unsigned char* stop = mark ? static_cast<const unsigned char*>(mark) : begin + before_cr;
             line.append(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(stop - begin));
             file->buffer_position = static_cast<std::uint16_t>(file->buffer_position + (stop - begin));
             if (stop == end) continue;

@@ -7,8 +7,8 @@
 
 #include <cstddef>
 #include <functional>
-#include <string_view>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/os_status.h"
@@ -31,7 +31,7 @@ struct SortLimits {
 };
 
 class ExternalSort {
-public:
+   public:
     ExternalSort(SortLimits limits, std::string scratch_directory);
     // Closes the run files, which the system then removes.
     ~ExternalSort();
@@ -50,7 +50,7 @@ public:
     // Run files written so far, merge rounds included.
     std::size_t runs_written() const { return runs_written_; }
 
-private:
+   private:
     bool spill_run();
     bool merge_into(std::vector<platform::OsHandle> sources, const std::function<bool(std::string_view)>& put);
     bool merge_round();

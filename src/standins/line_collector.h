@@ -13,7 +13,7 @@ namespace ketrav::standins {
 // Takes the lines too long to hold in memory, piece by piece. Each call
 // returns false when the piece could not be kept (a full disk).
 class LongLineSink {
-public:
+   public:
     virtual ~LongLineSink() = default;
     virtual bool begin_line(std::string_view start) = 0;
     virtual bool continue_line(std::string_view more) = 0;
@@ -21,7 +21,7 @@ public:
 };
 
 class LineCollector {
-public:
+   public:
     LineCollector() = default;
     // A line that grows past `long_line_bytes` goes to `long_lines` instead
     // of the buffer: its bytes so far, then every later piece, then its end.
@@ -63,7 +63,7 @@ public:
     // Gives the memory back (after the last run).
     void release();
 
-private:
+   private:
     void append(const char* bytes, std::size_t size, std::size_t limit);
     // A piece of the line under way: into the buffer, or to the long lines.
     void extend_line(const char* bytes, std::size_t size, std::size_t limit);

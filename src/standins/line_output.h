@@ -13,7 +13,7 @@ namespace ketrav::standins {
 using ByteSink = std::function<bool(const char* bytes, std::size_t size)>;
 
 class LineOutput {
-public:
+   public:
     LineOutput(const ByteSink& sink, std::size_t buffer_bytes);
     // A whole line and its CR LF.
     bool put(std::string_view line);
@@ -21,7 +21,7 @@ public:
     bool put_bytes(std::string_view bytes);
     bool flush();
 
-private:
+   private:
     const ByteSink& sink_;
     std::vector<char> buffer_;
     std::size_t fill_ = 0;

@@ -20,7 +20,7 @@
 namespace ketrav::standins {
 
 class LongLines : public LongLineSink {
-public:
+   public:
     // Each line is known by its first `prefix_bytes`; every line given is
     // longer than that.
     LongLines(std::string scratch_directory, std::size_t prefix_bytes, std::size_t buffer_bytes);
@@ -41,7 +41,7 @@ public:
     bool give_out_before(const std::string_view* line, LineOutput& out);
     bool failed() const { return failed_; }
 
-private:
+   private:
     struct Line {
         std::string prefix;
         std::uint64_t offset = 0;

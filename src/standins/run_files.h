@@ -13,7 +13,7 @@
 namespace ketrav::standins {
 
 class RunWriter {
-public:
+   public:
     RunWriter(platform::OsHandle file, std::size_t buffer_bytes);
     // False once a write failed or came up short (a full disk).
     bool put(std::string_view line);
@@ -21,7 +21,7 @@ public:
     bool put_bytes(std::string_view bytes);
     bool flush();
 
-private:
+   private:
     bool write_out(const char* bytes, std::size_t size);
 
     platform::OsHandle file_;
@@ -31,14 +31,14 @@ private:
 };
 
 class RunReader {
-public:
+   public:
     RunReader(platform::OsHandle file, std::size_t buffer_bytes);
     // The next line, valid until the next call. False at the end of the run
     // and on a failure, which failed() then tells.
     bool next(std::string_view& line);
     bool failed() const { return failed_; }
 
-private:
+   private:
     // Makes `size` bytes available at position_; false when the run ends
     // first or a read fails.
     bool ensure(std::size_t size);

@@ -1,12 +1,16 @@
-// The run sequence. It never looks at an error code: a failed step leaves a
-// neutral result and the run goes on with the next.
+// The run sequence. A failed step leaves a neutral result and the run goes
+// on with the next; what failed decides only the exit code, so that a
+// scheduler never posts a report that is not a whole account of the log.
 #include "report/run_report.h"
+
+#include <cstdint>
 
 #include "report/log_scan.h"
 #include "report/run_values.h"
 #include "report/sorting_step.h"
 #include "report/traffic_report.h"
 #include "services/file_names.h"
+#include "services/run_time_errors.h"
 #include "services/text_files.h"
 
 namespace ketrav::report {
@@ -15,24 +19,39 @@ namespace {
 using namespace services;
 
 // The first line of "ketrav.ini", when it names an existing file, is the log.
-void read_configuration(RunValues& run) {
-    if (file_exists(configuration_file) != truth_true) return;
+// False when the file is there but could not be opened.
+bool read_configuration(RunValues& run) {
+    if (file_exists(configuration_file) != truth_true) return true;
     open_for_reading(configuration_file, configuration_slot);
+    bool opened = slot_in_use(configuration_slot);
     run.line_buffer = read_line(configuration_slot);
     if (file_exists(run.line_buffer) == truth_true) run.log_path = run.line_buffer;
     close_file(configuration_slot);
+    return opened;
+}
+
+// Opens the log in the reading slot. A log that is not there reads as an
+// empty one (a host that has not tossed yet); false when it is there but
+// could not be opened (held by another program, access denied).
+bool open_log(const std::string& path) {
+    open_for_reading(path, reading_slot);
+    if (slot_in_use(reading_slot)) return true;
+    int code = last_error();
+    return code == run_time_code::file_not_found || code == run_time_code::path_not_found;
 }
 
 }  // namespace
 
 int run_report() {
+    std::uint32_t failures_before = failed_transfers();
     RunValues run;
     run.banner = banner_text;
     run.log_path = default_log_path;
-    read_configuration(run);
+    bool configuration_read = read_configuration(run);
 
-    open_for_reading(run.log_path, reading_slot);
+    bool log_opened = open_log(run.log_path);
     open_for_writing(unsorted_records_file, writing_slot);
+    bool records_opened = slot_in_use(writing_slot);
     run.total = 0;
     run.first_date.clear();
     run.last_date.clear();
@@ -46,11 +65,16 @@ int run_report() {
 
     open_for_reading(sorted_records_file, reading_slot);
     open_for_writing(report_file, writing_slot);
+    bool report_opened = slot_in_use(writing_slot);
     write_traffic_report(run);
     close_all();
+    // Every read and write whole, and every record back from the sort: the
+    // report's areas then add up to its total.
+    bool whole = configuration_read && log_opened && (records_opened || run.total == 0) && report_opened &&
+                 failed_transfers() == failures_before && run.records_sorted == run.total;
     delete_file(unsorted_records_file);
     delete_file(sorted_records_file);
-    return 0;
+    return whole ? exit_whole_report : exit_report_not_whole;
 }
 
 }  // namespace ketrav::report

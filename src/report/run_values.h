@@ -18,6 +18,9 @@ struct RunValues {
     std::string last_date;
     std::string current_area;
     std::int32_t area_count = 0;
+    // Records the second pass read: the total again when every record came
+    // back from the sort.
+    std::int32_t records_sorted = 0;
 };
 
 inline constexpr const char* banner_text = " KetRAV v" KETRAV_VERSION " ";

@@ -82,8 +82,10 @@ void write_traffic_report(RunValues& run) {
     write_header(run);
     run.current_area.clear();
     run.area_count = 0;
+    run.records_sorted = 0;
     while (at_end(reading_slot) == truth_false) {
         read_line_into(reading_slot, run.line_buffer);
+        run.records_sorted = static_cast<std::int32_t>(static_cast<std::uint32_t>(run.records_sorted) + 1u);
         // The key stays a view into the record until the area changes: most
         // records repeat the area before them.
         std::string_view key = trimmed_prefix(run.line_buffer, area_key_columns);

@@ -6,7 +6,7 @@
 namespace ketrav::report {
 
 // Reads the sorted records in the reading slot and writes the whole report
-// to the writing slot.
+// to the writing slot; counts the records it read.
 void write_traffic_report(RunValues& run);
 
 }  // namespace ketrav::report

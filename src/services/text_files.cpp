@@ -17,6 +17,14 @@ constexpr char line_feed = '\n';
 constexpr char end_of_file_mark = '\x1A';
 constexpr std::size_t longest_name = 255;
 
+std::uint32_t failed_transfer_count = 0;
+
+// Records the code of a transfer that lost bytes.
+void record_lost_transfer(int code) {
+    ++failed_transfer_count;
+    record_error(code);
+}
+
 int code_of(const platform::OsStatus& status) { return os_error_code(status.error); }
 
 // Reads the block that starts at the next unread byte. Returns 0, or the
@@ -50,18 +58,25 @@ int look_at_next_byte(OpenFile& file, bool& has_byte) {
 }
 
 // Closes and forgets an entry; the code of the first failure, or 0. A disk
-// file open for writing is cut at its pointer first, when `cut_written` says.
+// file open for writing is cut at its pointer first, when `cut_written` says,
+// and then a failed cut or close counts as a lost transfer: what was written
+// may not be what the file holds.
 int release(OpenFile* file, bool cut_written) {
     int failure = 0;
     platform::OsHandle handle = file->handle;
-    bool cut = cut_written && file->mode == FileMode::writing && file->kind == platform::FileKind::disk;
+    bool written = cut_written && file->mode == FileMode::writing;
+    bool cut = written && file->kind == platform::FileKind::disk;
     if (!remove_open_file(file)) failure = run_time_code::file_table_damaged;
+    bool lost = false;
     if (cut) {
         platform::OsStatus status = os_call([&] { return platform::set_end_of_file(handle); });
+        lost = !status.ok;
         if (!status.ok && !failure) failure = code_of(status);
     }
     platform::OsStatus closed = os_call([&] { return platform::close_handle(handle); });
+    lost = lost || (written && !closed.ok);
     if (!closed.ok && !failure) failure = code_of(closed);
+    if (lost) ++failed_transfer_count;
     return failure;
 }
 
@@ -126,10 +141,10 @@ void write_bytes(OpenFile& file, const char* bytes, std::size_t size) {
     std::uint32_t asked = size > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(size);
     std::uint32_t written = 0;
     platform::OsStatus status = os_call([&] { return platform::write_file(file.handle, bytes, asked, written); });
-    if (!status.ok) return record_error(code_of(status));
+    if (!status.ok) return record_lost_transfer(code_of(status));
     if (written < size)
-        record_error(file.kind == platform::FileKind::disk ? run_time_code::disk_full
-                                                           : run_time_code::device_write_incomplete);
+        record_lost_transfer(file.kind == platform::FileKind::disk ? run_time_code::disk_full
+                                                                   : run_time_code::device_write_incomplete);
 }
 
 }  // namespace
@@ -155,7 +170,7 @@ void read_line_into(Slot slot, std::string& line) {
             bool has_byte = false;
             if (int failure = look_at_next_byte(*file, has_byte)) {
                 line.clear();
-                return record_error(failure);
+                return record_lost_transfer(failure);
             }
             if (!has_byte) break;
             // Take the run of ordinary bytes in the buffer at once: up to the
@@ -175,14 +190,14 @@ void read_line_into(Slot slot, std::string& line) {
             ended_by_cr = true;
             if (int failure = look_at_next_byte(*file, has_byte)) {
                 line.clear();
-                return record_error(failure);
+                return record_lost_transfer(failure);
             }
             if (has_byte && file->block[file->buffer_position] == line_feed) ++file->buffer_position;
             break;
         }
     } catch (const std::bad_alloc&) {
         line.clear();
-        return record_error(run_time_code::out_of_memory);
+        return record_lost_transfer(run_time_code::out_of_memory);
     }
     if (!ended_by_cr && line.empty()) record_error(run_time_code::input_past_end);
 }
@@ -196,7 +211,7 @@ std::int32_t at_end(Slot slot) {
     if (file->mode == FileMode::writing) return truth_false;
     bool has_byte = false;
     if (int failure = look_at_next_byte(*file, has_byte)) {
-        record_error(failure);
+        record_lost_transfer(failure);
         return truth_true;
     }
     if (!has_byte || file->block[file->buffer_position] == end_of_file_mark) return truth_true;
@@ -232,5 +247,9 @@ void close_all() {
     }
     if (first_failure) record_error(first_failure);
 }
+
+bool slot_in_use(Slot slot) { return find_open_file(slot) != nullptr; }
+
+std::uint32_t failed_transfers() { return failed_transfer_count; }
 
 }  // namespace ketrav::services

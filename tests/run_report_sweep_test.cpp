@@ -18,6 +18,7 @@
 #include "platform/call_table.h"
 #include "report/run_report.h"
 #include "services/date_and_command_tail.h"
+#include "services/directory_claim.h"
 #include "services/file_names.h"
 #include "services/text_files.h"
 #include "test_support.h"
@@ -60,13 +61,16 @@ const CleanRun& clean_run() {
             ketrav::testing::stop_countdown();
             run.report = read_bytes("KetRAV.Rpt");
         }
-        // The run ends by deleting the two temporary files.
+        // The run ends by deleting the two temporary files and giving up its
+        // claim on the directory.
         ketrav::testing::ScratchDirectory scratch;
         write_bytes("KetRAV1.txt", "1");
         write_bytes("KetRAV2.txt", "2");
+        ketrav::services::claim_directory();
         ketrav::testing::count_calls();
         ketrav::services::delete_file("KetRAV1.txt");
         ketrav::services::delete_file("KetRAV2.txt");
+        ketrav::services::release_directory();
         run.first_clean_up_call = run.calls - ketrav::testing::calls_seen() + 1;
         ketrav::testing::stop_countdown();
         return run;
@@ -139,6 +143,7 @@ struct Outcome {
     // command still ran, and the command may write KetRAV2.txt after the
     // run's clean-up.
     bool sort_unwaited = false;
+    std::string failed_call;
 };
 
 // One run with the countdown armed by `arm`.
@@ -153,9 +158,12 @@ Outcome run_with(Arm arm) {
     outcome.refused_closes =
         ketrav::testing::failures_of(SystemCall::close_handle) + ketrav::testing::failures_of(SystemCall::find_close);
     outcome.sort_unwaited = ketrav::testing::failures_of(SystemCall::wait_for_process) > 0;
+    if (ketrav::testing::failed_call() != SystemCall::count)
+        outcome.failed_call = ketrav::platform::system_call_name(ketrav::testing::failed_call());
     ketrav::testing::stop_countdown();
-    // What the file table still holds is the run's to close.
+    // What the file table and the claim still hold is the run's to close.
     ketrav::services::close_all();
+    ketrav::services::release_directory();
     outcome.leaked = ketrav::platform::open_handle_count() - before;
     outcome.report_written = exists("KetRAV.Rpt");
     outcome.report = read_bytes("KetRAV.Rpt");
@@ -183,10 +191,10 @@ void check(const Outcome& outcome, const std::string& what, bool clean_up_may_fa
     EXPECT_LE(outcome.leaked, static_cast<int>(outcome.refused_closes)) << what;
     for (const std::string& name : outcome.left) {
         bool expected = name == "logs" || name == "ketrav.ini" || name == "KetRAV.Rpt";
-        bool temporary = name == "KetRAV1.txt" || name == "KetRAV2.txt";
+        bool temporary = name == "KetRAV1.txt" || name == "KetRAV2.txt" || name == "KetRAV3.txt";
         EXPECT_TRUE(expected ||
                     (temporary && (clean_up_may_fail || outcome.refused_closes > 0 || outcome.sort_unwaited)))
-            << what << ": " << name << " left behind";
+            << what << ": " << name << " left behind after " << outcome.failed_call;
     }
     if (outcome.report.empty() || clean_with_a_piece_missing(outcome.report, clean.report)) return;
     EXPECT_EQ(layout_fault(outcome.report, clean.report), "") << what << ":\n" << outcome.report;

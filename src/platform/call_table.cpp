@@ -20,7 +20,8 @@ std::array<CallEntry, static_cast<int>(SystemCall::count)> call_table = {{
     {"delete_file", nullptr},     {"program_path", nullptr},     {"program_access", nullptr},
     {"create_process", nullptr},  {"wait_for_process", nullptr}, {"exit_code_of_process", nullptr},
     {"create_pipe", nullptr},     {"fork_process", nullptr},     {"duplicate_handle", nullptr},
-    {"execute_program", nullptr}, {"read_file_at", nullptr},
+    {"execute_program", nullptr}, {"read_file_at", nullptr},     {"rename_file", nullptr},
+    {"create_lock", nullptr},
 }};
 
 std::atomic<int> handles_open{0};

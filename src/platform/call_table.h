@@ -38,6 +38,8 @@ enum class SystemCall : int {
     duplicate_handle,      // dup2
     execute_program,       // execve
     read_file_at,          // pread: positioning and reading in one call
+    rename_file,           // rename / MoveFileExA: a file put in another's place
+    create_lock,           // CreateMutexA: the run's claim on its directory
     count
 };
 

@@ -10,7 +10,8 @@
 namespace ketrav::platform {
 
 // read opens an existing file; write opens or creates one without emptying
-// it, so that a refused open never harms the file.
+// it, so that a refused open never harms the file, and never through a
+// symbolic link (POSIX).
 enum class FileAccess { read, write };
 
 // A regular file on disk, or anything else (device, pipe, console).
@@ -30,5 +31,10 @@ OsStatus read_file(OsHandle handle, void* buffer, std::uint32_t size, std::uint3
 OsStatus read_file_at(OsHandle handle, std::uint64_t offset, void* buffer, std::uint32_t size,
                       std::uint32_t& bytes_read);
 OsStatus write_file(OsHandle handle, const void* data, std::uint32_t size, std::uint32_t& bytes_written);
+
+// From now on, files this process and its children create get the owner's
+// read and write bits whatever the umask (the other bits follow it), so
+// that a file the program made is one it may replace. Nothing on Windows.
+void keep_owner_access_to_new_files();
 
 }  // namespace ketrav::platform

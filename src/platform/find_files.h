@@ -27,7 +27,8 @@ OsStatus find_first(const std::string& pattern, OsHandle& search, FoundEntry& en
 OsStatus find_next(OsHandle search, FoundEntry& entry);
 OsStatus find_close(OsHandle search);
 
-// Deletes one file; a read-only file is refused with 5.
+// Deletes one file; a read-only file is refused with 5, a file that an open
+// holds (in any process) with 32.
 OsStatus delete_file(const std::string& name);
 
 // The Windows wildcard rule, for one name against one pattern part.

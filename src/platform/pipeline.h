@@ -21,7 +21,10 @@ using BuiltinCommand = int (*)(const std::vector<std::string>& words);
 using BuiltinLookup = BuiltinCommand (*)(const std::string& word);
 
 // Starts every stage, joined by pipes, and waits for all of them. Programs
-// are found by find_program. Returns the last stage's exit status.
+// are found by find_program, sort only among KetRAV's own helpers. Returns
+// the last stage's exit status, or 1 when a stage could not start, was
+// killed by a signal, or could not be waited for. Every stage ends when cmd
+// ends, and starts with default signal dispositions.
 int run_pipeline(const std::vector<PipelineStage>& stages, BuiltinLookup builtin_for);
 
 }  // namespace ketrav::platform

@@ -40,6 +40,13 @@ std::string running_program_directory();
 // way (no /proc), the program's own directory is found from it.
 void remember_program_invocation(const char* argv0);
 
+// For a helper program (cmd, sort) at its start: the process ends when the
+// process that started it ends, however that ends, so that no part of the
+// sorting command goes on writing into the next run's files. Linux asks for
+// a signal at the parent's death; on Windows the program's job object does
+// it, and elsewhere nothing is done.
+void end_with_parent();
+
 // Ends the process at once with `code`; nothing is flushed or closed.
 [[noreturn]] void exit_process(std::uint32_t code);
 

@@ -4,11 +4,13 @@
 #include "report/run_report.h"
 
 #include <cstdint>
+#include <string>
 
 #include "report/log_scan.h"
 #include "report/run_values.h"
 #include "report/sorting_step.h"
 #include "report/traffic_report.h"
+#include "services/directory_claim.h"
 #include "services/file_names.h"
 #include "services/run_time_errors.h"
 #include "services/text_files.h"
@@ -40,14 +42,37 @@ bool open_log(const std::string& path) {
     return code == run_time_code::file_not_found || code == run_time_code::path_not_found;
 }
 
+// Writes the report under its temporary name and puts it in the report's
+// place once it is whole; the old report stays otherwise. False when the
+// report could not be put in place.
+bool write_report(RunValues& run) {
+    std::string target, temporary;
+    if (!replacement_names(report_file, new_report_file, target, temporary)) return false;
+    open_for_writing(temporary, writing_slot);
+    bool opened = slot_in_use(writing_slot);
+    std::uint32_t losses_before = data_losses();
+    write_traffic_report(run);
+    close_all();
+    if (opened && data_losses() == losses_before && replace_file(temporary, target)) return true;
+    // Also after a refused open, which may have made the file.
+    delete_file(temporary);
+    return false;
+}
+
 }  // namespace
 
 int run_report() {
-    std::uint32_t failures_before = failed_transfers();
+    // Another run under way here: its files and report are left alone.
+    if (!claim_directory()) return exit_report_not_whole;
+    std::uint32_t losses_before = data_losses();
     RunValues run;
     run.banner = banner_text;
     run.log_path = default_log_path;
     bool configuration_read = read_configuration(run);
+    // What a killed run left, or a link planted in the place of a temporary
+    // file, goes before anything is written; the link's target stays as it is.
+    delete_file(unsorted_records_file);
+    delete_file(sorted_records_file);
 
     bool log_opened = open_log(run.log_path);
     open_for_writing(unsorted_records_file, writing_slot);
@@ -64,16 +89,14 @@ int run_report() {
     sort_area_records();
 
     open_for_reading(sorted_records_file, reading_slot);
-    open_for_writing(report_file, writing_slot);
-    bool report_opened = slot_in_use(writing_slot);
-    write_traffic_report(run);
-    close_all();
+    bool report_placed = write_report(run);
     // Every read and write whole, and every record back from the sort: the
     // report's areas then add up to its total.
-    bool whole = configuration_read && log_opened && (records_opened || run.total == 0) && report_opened &&
-                 failed_transfers() == failures_before && run.records_sorted == run.total;
+    bool whole = configuration_read && log_opened && (records_opened || run.total == 0) && report_placed &&
+                 data_losses() == losses_before && run.records_sorted == run.total;
     delete_file(unsorted_records_file);
     delete_file(sorted_records_file);
+    release_directory();
     return whole ? exit_whole_report : exit_report_not_whole;
 }
 

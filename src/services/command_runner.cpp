@@ -14,7 +14,7 @@ std::int32_t run_command(const std::string& command_line, std::uint16_t window_s
     try {
         start.command_line = command_line.substr(0, longest_command_line);
     } catch (const std::bad_alloc&) {
-        record_error(run_time_code::out_of_memory);
+        record_data_loss(run_time_code::out_of_memory);
         return 0;
     }
     start.show_window = static_cast<std::uint16_t>(window_style & 0x7FFF);

@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "platform/file_replace.h"
 #include "platform/find_files.h"
 #include "services/run_time_errors.h"
 #include "services/service_locks.h"
@@ -12,6 +13,8 @@ namespace ketrav::services {
 namespace {
 
 constexpr std::size_t longest_pattern = 256;
+// As open_for_reading cuts a name.
+constexpr std::size_t longest_name = 255;
 
 bool is_separator(char c) { return c == '\\' || c == '/' || c == ':'; }
 
@@ -43,7 +46,13 @@ int delete_matches(const std::string& directory, platform::OsHandle search, plat
 
 }  // namespace
 
-std::int32_t file_exists(const std::string& name) {
+std::int32_t file_exists(const std::string& given_name) {
+    std::string name;
+    try {
+        name = given_name.substr(0, longest_name);
+    } catch (const std::bad_alloc&) {
+        return truth_false;
+    }
     if (name.empty() || name.find_first_of("?*") != std::string::npos || name.back() == ':') return truth_false;
     platform::OsHandle search;
     platform::FoundEntry entry;
@@ -63,7 +72,7 @@ void delete_file(const std::string& given_name) {
         if (is_separator(pattern.back())) pattern += "*.*";
         directory = directory_part(pattern);
     } catch (const std::bad_alloc&) {
-        return record_error(run_time_code::out_of_memory);
+        return record_data_loss(run_time_code::out_of_memory);
     }
     platform::OsHandle search;
     platform::FoundEntry entry;
@@ -77,6 +86,28 @@ void delete_file(const std::string& given_name) {
     }
     os_call([&] { return platform::find_close(search); });
     if (failure) record_error(failure);
+}
+
+bool replacement_names(const std::string& name, const std::string& temporary_name, std::string& target,
+                       std::string& temporary) {
+    try {
+        platform::OsStatus resolved = os_call([&] { return platform::own_link_target(name, target); });
+        if (!resolved.ok) {
+            record_error(os_error_code(resolved.error));
+            return false;
+        }
+        temporary = directory_part(target) + temporary_name;
+    } catch (const std::bad_alloc&) {
+        record_data_loss(run_time_code::out_of_memory);
+        return false;
+    }
+    return true;
+}
+
+bool replace_file(const std::string& from, const std::string& to) {
+    platform::OsStatus replaced = os_call([&] { return platform::replace_file(from, to); });
+    if (!replaced.ok) record_error(os_error_code(replaced.error));
+    return replaced.ok;
 }
 
 }  // namespace ketrav::services

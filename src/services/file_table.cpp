@@ -62,4 +62,11 @@ OpenFile* newest_open_file() {
     return table().empty() ? nullptr : &table().front();
 }
 
+OpenFile* next_open_file(const OpenFile* entry) {
+    LockHeld held(table_lock());
+    for (auto it = table().begin(); it != table().end(); ++it)
+        if (&*it == entry) return ++it == table().end() ? nullptr : &*it;
+    return nullptr;
+}
+
 }  // namespace ketrav::services

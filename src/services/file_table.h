@@ -39,5 +39,7 @@ OpenFile* add_open_file(Slot slot);
 bool remove_open_file(const OpenFile* entry);
 // The entry at the front (the newest), or nullptr when none is open.
 OpenFile* newest_open_file();
+// The entry after `entry` (the next older), or nullptr after the last.
+OpenFile* next_open_file(const OpenFile* entry);
 
 }  // namespace ketrav::services

@@ -9,6 +9,7 @@ namespace ketrav::services {
 namespace {
 
 int last_recorded = 0;
+std::uint32_t losses = 0;
 
 // OS errors 1 to 39, one by one; index 0 is unused.
 constexpr std::array<unsigned char, 40> low_os_errors = {
@@ -29,6 +30,15 @@ void record_error(int code) {
 }
 
 int last_error() { return last_recorded; }
+
+void record_data_loss(int code) {
+    count_data_loss();
+    record_error(code);
+}
+
+void count_data_loss() { ++losses; }
+
+std::uint32_t data_losses() { return losses; }
 
 int os_error_code(std::uint32_t os_error) {
     if (os_error < low_os_errors.size()) return low_os_errors[os_error];

@@ -17,14 +17,6 @@ constexpr char line_feed = '\n';
 constexpr char end_of_file_mark = '\x1A';
 constexpr std::size_t longest_name = 255;
 
-std::uint32_t failed_transfer_count = 0;
-
-// Records the code of a transfer that lost bytes.
-void record_lost_transfer(int code) {
-    ++failed_transfer_count;
-    record_error(code);
-}
-
 int code_of(const platform::OsStatus& status) { return os_error_code(status.error); }
 
 // Reads the block that starts at the next unread byte. Returns 0, or the
@@ -59,31 +51,34 @@ int look_at_next_byte(OpenFile& file, bool& has_byte) {
 
 // Closes and forgets an entry; the code of the first failure, or 0. A disk
 // file open for writing is cut at its pointer first, when `cut_written` says,
-// and then a failed cut or close counts as a lost transfer: what was written
-// may not be what the file holds.
-int release(OpenFile* file, bool cut_written) {
+// and then a failed cut or close counts as a data loss: what was written
+// may not be what the file holds. A close that the system refuses leaves the
+// handle open, and then the entry stays, when `keep_refused` says, so that
+// the handle (and its lock on the file) is still accounted for and a later
+// close can end it; a handle the system no longer knows is forgotten.
+int release(OpenFile* file, bool cut_written, bool keep_refused) {
     int failure = 0;
     platform::OsHandle handle = file->handle;
     bool written = cut_written && file->mode == FileMode::writing;
     bool cut = written && file->kind == platform::FileKind::disk;
-    if (!remove_open_file(file)) failure = run_time_code::file_table_damaged;
     bool lost = false;
     if (cut) {
         platform::OsStatus status = os_call([&] { return platform::set_end_of_file(handle); });
         lost = !status.ok;
-        if (!status.ok && !failure) failure = code_of(status);
+        if (!status.ok) failure = code_of(status);
     }
     platform::OsStatus closed = os_call([&] { return platform::close_handle(handle); });
-    lost = lost || (written && !closed.ok);
+    if (written && (lost || !closed.ok)) count_data_loss();
     if (!closed.ok && !failure) failure = code_of(closed);
-    if (lost) ++failed_transfer_count;
+    if (!closed.ok && keep_refused && closed.error != platform::error_invalid_handle) return failure;
+    if (!remove_open_file(file)) failure = run_time_code::file_table_damaged;
     return failure;
 }
 
 // Gives up an open that got as far as the OS: drops the entry and closes
 // the file without cutting it, then records the code.
 void abandon_open(OpenFile* file, int code) {
-    int failure = release(file, false);
+    int failure = release(file, false, false);
     record_error(failure == run_time_code::file_table_damaged ? failure : code);
 }
 
@@ -93,7 +88,7 @@ void open_in_slot(const std::string& given_name, Slot slot, FileMode mode) {
     try {
         name = given_name.substr(0, longest_name);
     } catch (const std::bad_alloc&) {
-        record_error(run_time_code::out_of_memory);
+        record_data_loss(run_time_code::out_of_memory);
         return;
     }
     if (name.empty() || name.find_first_of("*?") != std::string::npos)
@@ -102,7 +97,7 @@ void open_in_slot(const std::string& given_name, Slot slot, FileMode mode) {
     if (find_open_file(slot)) return record_error(run_time_code::slot_already_open);
 
     OpenFile* file = add_open_file(slot);
-    if (!file) return record_error(run_time_code::out_of_memory);
+    if (!file) return record_data_loss(run_time_code::out_of_memory);
     file->mode = mode;
     platform::FileAccess access = mode == FileMode::reading ? platform::FileAccess::read : platform::FileAccess::write;
     platform::OsHandle handle;
@@ -141,9 +136,9 @@ void write_bytes(OpenFile& file, const char* bytes, std::size_t size) {
     std::uint32_t asked = size > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(size);
     std::uint32_t written = 0;
     platform::OsStatus status = os_call([&] { return platform::write_file(file.handle, bytes, asked, written); });
-    if (!status.ok) return record_lost_transfer(code_of(status));
+    if (!status.ok) return record_data_loss(code_of(status));
     if (written < size)
-        record_lost_transfer(file.kind == platform::FileKind::disk ? run_time_code::disk_full
+        record_data_loss(file.kind == platform::FileKind::disk ? run_time_code::disk_full
                                                                    : run_time_code::device_write_incomplete);
 }
 
@@ -170,7 +165,7 @@ void read_line_into(Slot slot, std::string& line) {
             bool has_byte = false;
             if (int failure = look_at_next_byte(*file, has_byte)) {
                 line.clear();
-                return record_lost_transfer(failure);
+                return record_data_loss(failure);
             }
             if (!has_byte) break;
             // Take the run of ordinary bytes in the buffer at once: up to the
@@ -190,14 +185,14 @@ void read_line_into(Slot slot, std::string& line) {
             ended_by_cr = true;
             if (int failure = look_at_next_byte(*file, has_byte)) {
                 line.clear();
-                return record_lost_transfer(failure);
+                return record_data_loss(failure);
             }
             if (has_byte && file->block[file->buffer_position] == line_feed) ++file->buffer_position;
             break;
         }
     } catch (const std::bad_alloc&) {
         line.clear();
-        return record_lost_transfer(run_time_code::out_of_memory);
+        return record_data_loss(run_time_code::out_of_memory);
     }
     if (!ended_by_cr && line.empty()) record_error(run_time_code::input_past_end);
 }
@@ -211,7 +206,7 @@ std::int32_t at_end(Slot slot) {
     if (file->mode == FileMode::writing) return truth_false;
     bool has_byte = false;
     if (int failure = look_at_next_byte(*file, has_byte)) {
-        record_lost_transfer(failure);
+        record_data_loss(failure);
         return truth_true;
     }
     if (!has_byte || file->block[file->buffer_position] == end_of_file_mark) return truth_true;
@@ -236,20 +231,21 @@ void end_line(Slot slot) {
 void close_file(Slot slot) {
     OpenFile* file = find_open_file(slot);
     if (!file) return;
-    if (int failure = release(file, true)) record_error(failure);
+    if (int failure = release(file, true, true)) record_error(failure);
 }
 
 void close_all() {
     int first_failure = 0;
-    while (OpenFile* file = newest_open_file()) {
-        int failure = release(file, true);
+    // Each entry once, newest first: one whose close is refused stays.
+    for (OpenFile* file = newest_open_file(); file;) {
+        OpenFile* older = next_open_file(file);
+        int failure = release(file, true, true);
         if (failure && !first_failure) first_failure = failure;
+        file = older;
     }
     if (first_failure) record_error(first_failure);
 }
 
 bool slot_in_use(Slot slot) { return find_open_file(slot) != nullptr; }
-
-std::uint32_t failed_transfers() { return failed_transfer_count; }
 
 }  // namespace ketrav::services

@@ -41,10 +41,4 @@ void close_all();
 // failed, the result being otherwise neutral.
 bool slot_in_use(Slot slot);
 
-// How many transfers have lost bytes so far: a failed OS read (the rest of
-// the file goes unread), a line that memory could not hold, a failed or
-// short write, a written file that failed to close. Never reset: a caller
-// compares two counts to learn whether its files moved whole.
-std::uint32_t failed_transfers();
-
 }  // namespace ketrav::services

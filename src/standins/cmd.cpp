@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/file_io.h"
 #include "platform/pipeline.h"
@@ -24,11 +25,15 @@ std::string lower(std::string word) {
 // type FILE...: the files' bytes, unchanged, to standard output. The files
 // open as the program's own do ('\' separates directories, no sharing, a
 // FIFO or device never waited on), so type fails where Windows' would.
+// A read that fails ends the file's copy and fails the command: a copy cut
+// short is no copy.
 int type_files(const std::vector<std::string>& words) {
     using namespace ketrav::platform;
     if (words.size() < 2) {
         return 1;
     }
+    // Off the stack, which a small stack limit may not hold.
+    std::vector<char> buffer(65536);
     int status = 0;
     for (std::size_t i = 1; i < words.size(); ++i) {
         OsHandle file;
@@ -36,10 +41,11 @@ int type_files(const std::vector<std::string>& words) {
             status = 1;
             continue;
         }
-        char buffer[65536];
         std::uint32_t got = 0;
-        while (read_file(file, buffer, sizeof buffer, got).ok && got > 0)
-            if (std::fwrite(buffer, 1, got, stdout) != got) status = 1;
+        OsStatus read;
+        while ((read = read_file(file, buffer.data(), static_cast<std::uint32_t>(buffer.size()), got)).ok && got > 0)
+            if (std::fwrite(buffer.data(), 1, got, stdout) != got) status = 1;
+        if (!read.ok) status = 1;
         close_handle(file);
     }
     return status;
@@ -60,6 +66,8 @@ ketrav::platform::BuiltinCommand builtin_for(const std::string& word) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    ketrav::platform::end_with_parent();
+    ketrav::platform::keep_owner_access_to_new_files();
     ketrav::platform::remember_program_invocation(argc > 0 ? argv[0] : nullptr);
     if (argc < 3 || lower(argv[1]) != "/c") return 1;
     std::string command;

@@ -9,6 +9,7 @@
 
 #include "platform/console.h"
 #include "platform/file_io.h"
+#include "platform/process.h"
 #include "platform/scratch_files.h"
 #include "standins/external_sort.h"
 
@@ -71,6 +72,7 @@ bool is_switch(const std::string& word) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    ketrav::platform::end_with_parent();
     ketrav::platform::use_binary_standard_streams();
     ExternalSort sort(ketrav::standins::SortLimits{}, ketrav::platform::scratch_directory());
     bool named_a_file = false;
@@ -88,6 +90,9 @@ int main(int argc, char** argv) {
     auto to_standard_output = [](const char* bytes, std::size_t size) {
         return std::fwrite(bytes, 1, size, stdout) == size;
     };
-    if (!sort.finish(to_standard_output) || std::fflush(stdout) != 0) return 1;
-    return 0;
+    // A failure told only at the flush or the close fails the sort too.
+    bool written = sort.finish(to_standard_output);
+    if (std::fflush(stdout) != 0) written = false;
+    if (std::fclose(stdout) != 0) written = false;
+    return written ? 0 : 1;
 }

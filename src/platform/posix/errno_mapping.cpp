@@ -16,7 +16,8 @@ OsError os_error_from_errno(int errno_value) {
         case ENFILE: return error_too_many_open_files;
         case EACCES:
         case EPERM:
-        case EISDIR: return error_access_denied;
+        case EISDIR:
+        case ELOOP: return error_access_denied;  // a symbolic link where none is followed
         case EBADF: return error_invalid_handle;
         case ENOMEM: return error_not_enough_memory;
         case EXDEV: return error_not_same_device;

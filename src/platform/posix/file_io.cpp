@@ -33,6 +33,21 @@ void posix::note_private_descriptor(int fd) {
     note_handle_opened();
 }
 
+OsStatus posix::hold_for_removal(const std::string& path, int& held) {
+    held = sys_open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
+    if (held < 0) return OsStatus::success();
+    if (sys_flock(held, LOCK_EX | LOCK_NB) == 0) return OsStatus::success();
+    OsStatus status = errno_status();
+    sys_close(held);
+    held = -1;
+    return status;
+}
+
+void keep_owner_access_to_new_files() {
+    mode_t mask = umask(0);
+    umask(mask & ~static_cast<mode_t>(S_IRUSR | S_IWUSR));
+}
+
 OsStatus open_file(const std::string& name, FileAccess access, OsHandle& handle) {
     handle = OsHandle{};
     std::string path = posix::native_path(name);
@@ -47,8 +62,9 @@ OsStatus open_file(const std::string& name, FileAccess access, OsHandle& handle)
         return OsStatus::failure(error_access_denied);
 
     // Non-blocking, so that a FIFO never holds up the open; never truncating,
-    // so that the lock is taken before anything changes.
-    int flags = O_CLOEXEC | O_NONBLOCK | (access == FileAccess::read ? O_RDONLY : (O_WRONLY | O_CREAT));
+    // so that the lock is taken before anything changes; never writing
+    // through a symbolic link, which another user may have planted.
+    int flags = O_CLOEXEC | O_NONBLOCK | (access == FileAccess::read ? O_RDONLY : (O_WRONLY | O_CREAT | O_NOFOLLOW));
     int fd = posix::sys_open(path.c_str(), flags, 0666);
     if (fd < 0) return errno == ENOENT ? posix::missing_status(path) : posix::errno_status();
     if (posix::sys_flock(fd, LOCK_EX | LOCK_NB) != 0) {

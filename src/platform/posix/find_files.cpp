@@ -12,6 +12,7 @@
 
 #include "platform/call_table.h"
 #include "platform/posix/errno_mapping.h"
+#include "platform/posix/file_io.h"
 #include "platform/posix/paths.h"
 #include "platform/posix/system_calls.h"
 
@@ -109,8 +110,14 @@ OsStatus delete_file(const std::string& name) {
     if (S_ISDIR(info.st_mode)) return OsStatus::failure(error_access_denied);
     // Windows refuses to delete a read-only file, whoever asks.
     if (S_ISREG(info.st_mode) && !(info.st_mode & S_IWUSR)) return OsStatus::failure(error_access_denied);
-    if (posix::sys_unlink(path.c_str()) != 0) return posix::errno_status();
-    return OsStatus::success();
+    int held = -1;
+    if (S_ISREG(info.st_mode)) {
+        OsStatus free = posix::hold_for_removal(path, held);
+        if (!free.ok) return free;
+    }
+    OsStatus status = posix::sys_unlink(path.c_str()) == 0 ? OsStatus::success() : posix::errno_status();
+    if (held >= 0) posix::sys_close(held);
+    return status;
 }
 
 }  // namespace ketrav::platform

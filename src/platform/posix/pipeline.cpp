@@ -2,12 +2,15 @@
 #include "platform/pipeline.h"
 
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 
 #include "platform/file_io.h"
+#include "platform/process.h"
 #include "platform/posix/child_process.h"
 #include "platform/posix/paths.h"
 #include "platform/posix/program_lookup.h"
@@ -20,6 +23,12 @@ namespace {
 
 constexpr int failed_stage = 1;
 
+std::string lower(std::string word) {
+    for (char& c : word)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return word;
+}
+
 // Puts `fd` on `target` for the program to come. When the two are already
 // one (the descriptor was free because the parent started with it closed),
 // dup2 would do nothing and leave close-on-exec set: clear it instead.
@@ -30,6 +39,17 @@ bool move_to(int fd, int target) {
     return true;
 }
 
+// In a new stage: signals as a program started afresh has them, and the
+// stage ends with cmd, however cmd ends.
+bool start_afresh(pid_t cmd) {
+    for (int signal : {SIGINT, SIGQUIT, SIGHUP, SIGTERM, SIGXFSZ, SIGPIPE}) std::signal(signal, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    end_with_parent();
+    return getppid() == cmd;
+}
+
 // Opens a redirection's file by the program's own file rules: no sharing
 // (the lock stays with the stage while it runs), no directory, no read-only
 // file written to, a FIFO or device never waited on.
@@ -37,6 +57,9 @@ bool redirect(const std::string& name, FileAccess access, bool append, int targe
     OsHandle handle;
     if (!open_file(name, access, handle).ok) return false;
     int fd = static_cast<int>(handle.value);
+    // Opened without blocking so that the open never waits; the program
+    // reads and writes it as it would any file of its own.
+    if (posix::sys_make_blocking(fd) != 0) return false;
     FileKind kind = FileKind::other;
     if (access == FileAccess::write && file_kind(handle, kind).ok && kind == FileKind::disk) {
         // Emptied only now that it is safely open and locked.
@@ -52,11 +75,15 @@ bool redirect(const std::string& name, FileAccess access, bool append, int targe
     if (stage.words.empty()) _exit(0);
     if (BuiltinCommand builtin = builtin_for(stage.words[0])) {
         int status = builtin(stage.words);
-        std::fflush(stdout);
+        // A failure told only at the flush or the close is a failure too.
+        if (std::fflush(stdout) != 0 || posix::sys_close(1) != 0) status = failed_stage;
         _exit(status);
     }
     std::string program;
-    if (!posix::find_program(stage.words[0], program).ok) {
+    // sort is always the stand-in: the system's orders lines by other rules
+    // (letter case, the locale) and splits them at LF.
+    bool helper = lower(stage.words[0]) == "sort";
+    if (!(helper ? posix::find_helper(stage.words[0], program) : posix::find_program(stage.words[0], program)).ok) {
         _exit(failed_stage);
     }
     std::vector<std::string> words = stage.words;
@@ -68,7 +95,11 @@ bool redirect(const std::string& name, FileAccess access, bool append, int targe
 }  // namespace
 
 int run_pipeline(const std::vector<PipelineStage>& stages, BuiltinLookup builtin_for) {
+    // Waiting needs SIGCHLD at its default, which an ignoring parent may have
+    // handed on.
+    std::signal(SIGCHLD, SIG_DFL);
     std::vector<pid_t> children;
+    pid_t cmd = getpid();
     int previous_read = -1;
     for (std::size_t i = 0; i < stages.size(); ++i) {
         int pipe_ends[2] = {-1, -1};
@@ -77,6 +108,7 @@ int run_pipeline(const std::vector<PipelineStage>& stages, BuiltinLookup builtin
         std::fflush(nullptr);
         pid_t child = posix::sys_fork();
         if (child == 0) {
+            if (!start_afresh(cmd)) _exit(failed_stage);
             // The stage must not hold its reader's end: a builtin, which
             // runs without exec, would keep the pipe open for reading, and
             // would wait for ever on a full pipe once its reader had ended
@@ -94,12 +126,21 @@ int run_pipeline(const std::vector<PipelineStage>& stages, BuiltinLookup builtin
     }
     if (previous_read >= 0) posix::sys_close(previous_read);
 
-    int last_status = failed_stage;
+    // The last stage's status, unless a stage could not start, was killed by
+    // a signal (a crash, a kill), or could not be waited for: then the
+    // command failed, as its output may be cut short whatever the last stage
+    // says.
+    int last_status = children.size() == stages.size() ? 0 : failed_stage;
     for (std::size_t i = 0; i < children.size(); ++i) {
         int status = 0;
-        while (posix::sys_waitpid(children[i], &status, 0) < 0 && errno == EINTR) {
+        pid_t done = 0;
+        while ((done = posix::sys_waitpid(children[i], &status, 0)) < 0 && errno == EINTR) {
         }
-        if (i + 1 == stages.size()) last_status = static_cast<int>(posix::exit_code_of(status));
+        // A writer whose reader has ended ends by SIGPIPE: the reader's
+        // status tells.
+        bool failed = done < 0 || (WIFSIGNALED(status) && WTERMSIG(status) != SIGPIPE);
+        if (failed && last_status == 0) last_status = failed_stage;
+        if (i + 1 == stages.size() && last_status == 0) last_status = static_cast<int>(posix::exit_code_of(status));
     }
     return last_status;
 }

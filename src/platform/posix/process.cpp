@@ -3,6 +3,11 @@
 
 #include <spawn.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
+#include <csignal>
 
 #include <cerrno>
 #include <map>
@@ -58,8 +63,19 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
     // Our files are opened close-on-exec; a dup2 onto itself lets one through.
     if (start.inherit_handles)
         for (int fd : posix::inheritable_descriptors()) posix_spawn_file_actions_adddup2(&actions, fd, fd);
+    // The child starts as Windows starts one: no signal ignored or blocked
+    // because this program ignores the console's.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t every_signal, none;
+    sigfillset(&every_signal);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attributes, &every_signal);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     pid_t pid = 0;
-    int failed = posix::sys_posix_spawn(&pid, program.c_str(), &actions, argv.data(), environ);
+    int failed = posix::sys_posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (failed != 0) {
         if (OsError refused = posix::take_injected_error()) return OsStatus::failure(refused);
@@ -111,6 +127,15 @@ std::uint32_t current_process_id() { return static_cast<std::uint32_t>(getpid())
 std::string running_program_directory() { return posix::own_directory(); }
 
 void remember_program_invocation(const char* argv0) { posix::remember_invocation(argv0); }
+
+void end_with_parent() {
+#ifdef __linux__
+    pid_t parent = getppid();
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // The parent may have ended while the request was made.
+    if (getppid() != parent) _exit(1);
+#endif
+}
 
 void exit_process(std::uint32_t code) { _exit(static_cast<int>(code & 0xFF)); }
 

@@ -55,7 +55,9 @@ std::vector<std::string> program_search_places(const std::string& own_directory,
     return places;
 }
 
-OsStatus find_program(const std::string& name, std::string& path) {
+namespace {
+
+OsStatus look_up(const std::string& name, const char* path_variable, std::string& path) {
     std::string program = native_path(name);
     path.clear();
     if (program.empty()) return OsStatus::failure(error_file_not_found);
@@ -63,8 +65,7 @@ OsStatus find_program(const std::string& name, std::string& path) {
         path = program;
         return runnable_file(path) ? OsStatus::success() : OsStatus::failure(error_file_not_found);
     }
-    for (const std::string& directory :
-         program_search_places(own_directory(), configured_helper_directory, std::getenv("PATH"))) {
+    for (const std::string& directory : program_search_places(own_directory(), configured_helper_directory, path_variable)) {
         std::string candidate = directory + "/" + program;
         if (runnable_file(candidate)) {
             path = candidate;
@@ -73,5 +74,11 @@ OsStatus find_program(const std::string& name, std::string& path) {
     }
     return OsStatus::failure(error_file_not_found);
 }
+
+}  // namespace
+
+OsStatus find_program(const std::string& name, std::string& path) { return look_up(name, std::getenv("PATH"), path); }
+
+OsStatus find_helper(const std::string& name, std::string& path) { return look_up(name, nullptr, path); }
 
 }  // namespace ketrav::platform::posix

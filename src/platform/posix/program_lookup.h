@@ -24,4 +24,9 @@ std::vector<std::string> program_search_places(const std::string& own_directory,
 // in the places above, for the running program. Nothing found gives 2.
 OsStatus find_program(const std::string& name, std::string& path);
 
+// A helper of KetRAV's own (the sort stand-in): a bare name looked up only in
+// the running program's own directory and the helper directories, never
+// along PATH, where a program of the same name works by other rules.
+OsStatus find_helper(const std::string& name, std::string& path);
+
 }  // namespace ketrav::platform::posix

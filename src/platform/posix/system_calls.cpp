@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -92,6 +93,8 @@ int sys_closedir(DIR* listing) {
 
 int sys_unlink(const char* path) { return refused(SystemCall::delete_file) ? -1 : unlink(path); }
 
+int sys_rename(const char* from, const char* to) { return refused(SystemCall::rename_file) ? -1 : rename(from, to); }
+
 ssize_t sys_readlink(const char* path, char* buffer, std::size_t size) {
     return refused(SystemCall::program_path) ? -1 : readlink(path, buffer, size);
 }
@@ -108,10 +111,10 @@ bool sys_realpath(const char* path, std::string& resolved) {
 
 int sys_access(const char* path, int mode) { return refused(SystemCall::program_access) ? -1 : access(path, mode); }
 
-int sys_posix_spawn(pid_t* pid, const char* path, const posix_spawn_file_actions_t* actions, char* const argv[],
-                    char* const envp[]) {
+int sys_posix_spawn(pid_t* pid, const char* path, const posix_spawn_file_actions_t* actions,
+                    const posix_spawnattr_t* attributes, char* const argv[], char* const envp[]) {
     if (refused(SystemCall::create_process)) return EIO;
-    return posix_spawn(pid, path, actions, nullptr, argv, envp);
+    return posix_spawn(pid, path, actions, attributes, argv, envp);
 }
 
 pid_t sys_waitpid(pid_t pid, int* status, int options) {
@@ -125,6 +128,12 @@ pid_t sys_fork() { return refused(SystemCall::fork_process) ? -1 : fork(); }
 int sys_dup2(int from, int to) { return refused(SystemCall::duplicate_handle) ? -1 : dup2(from, to); }
 
 int sys_keep_on_exec(int fd) { return refused(SystemCall::duplicate_handle) ? -1 : fcntl(fd, F_SETFD, 0); }
+
+int sys_make_blocking(int fd) {
+    if (refused(SystemCall::duplicate_handle)) return -1;
+    int flags = fcntl(fd, F_GETFL);
+    return flags < 0 ? -1 : fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+}
 
 int sys_execve(const char* path, char* const argv[], char* const envp[]) {
     return refused(SystemCall::execute_program) ? -1 : execve(path, argv, envp);

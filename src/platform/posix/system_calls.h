@@ -33,19 +33,23 @@ DIR* sys_opendir(const char* path);
 dirent* sys_readdir(DIR* listing);
 int sys_closedir(DIR* listing);
 int sys_unlink(const char* path);
+int sys_rename(const char* from, const char* to);
 ssize_t sys_readlink(const char* path, char* buffer, std::size_t size);
 // The resolved path in `resolved`; false on failure.
 bool sys_realpath(const char* path, std::string& resolved);
 int sys_access(const char* path, int mode);
 // Returns the error number, as posix_spawn does (0 when started).
-int sys_posix_spawn(pid_t* pid, const char* path, const posix_spawn_file_actions_t* actions, char* const argv[],
-                    char* const envp[]);
+int sys_posix_spawn(pid_t* pid, const char* path, const posix_spawn_file_actions_t* actions,
+                    const posix_spawnattr_t* attributes, char* const argv[], char* const envp[]);
 pid_t sys_waitpid(pid_t pid, int* status, int options);
 int sys_pipe2(int ends[2], int flags);
 pid_t sys_fork();
 int sys_dup2(int from, int to);
 // Clears close-on-exec: a descriptor already where a child wants it.
 int sys_keep_on_exec(int fd);
+// Clears O_NONBLOCK, which stays on an open file: a descriptor handed to a
+// program that expects to wait on it.
+int sys_make_blocking(int fd);
 int sys_execve(const char* path, char* const argv[], char* const envp[]);
 
 // The Windows error a hook made the last failing call fail with, taken

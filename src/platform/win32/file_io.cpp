@@ -90,4 +90,7 @@ OsStatus close_handle(OsHandle handle) {
     return status;
 }
 
+// Windows gives a file's creator access to it whatever else is set.
+void keep_owner_access_to_new_files() {}
+
 }  // namespace ketrav::platform

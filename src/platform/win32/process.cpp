@@ -11,6 +11,30 @@ namespace ketrav::platform {
 using win32::guarded;
 using win32::native;
 
+namespace {
+
+// A job that ends every process in it when its last handle closes: this
+// process holds the only one, so the sorting command's processes end when
+// the program ends, however it ends. Null where the system lets no job be
+// made or joined (a program already in a job on Windows before 8): the
+// children then run as they would without one.
+HANDLE ending_job() {
+    static HANDLE job = [] {
+        HANDLE made = CreateJobObjectA(nullptr, nullptr);
+        if (!made) return made;
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (!SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+            CloseHandle(made);
+            return HANDLE{};
+        }
+        return made;
+    }();
+    return job;
+}
+
+}  // namespace
+
 OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
     started = ProcessHandles{};
     if (OsError fault = intercept_call(SystemCall::create_process)) return OsStatus::failure(fault);
@@ -27,11 +51,19 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
     security.bInheritHandle = start.inherit_handles ? TRUE : FALSE;
     PROCESS_INFORMATION info{};
 
+    // Started suspended, so that it is in the job before it can start a
+    // process of its own.
+    HANDLE job = ending_job();
+    DWORD flags = NORMAL_PRIORITY_CLASS | (job ? CREATE_SUSPENDED : 0);
     OsStatus status = guarded([&] {
-        return CreateProcessA(nullptr, line.data(), &security, &security, start.inherit_handles ? TRUE : FALSE,
-                              NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &info) != 0;
+        return CreateProcessA(nullptr, line.data(), &security, &security, start.inherit_handles ? TRUE : FALSE, flags,
+                              nullptr, nullptr, &startup, &info) != 0;
     });
     if (!status.ok) return status;
+    if (job) {
+        AssignProcessToJobObject(job, info.hProcess);
+        ResumeThread(info.hThread);
+    }
     note_handle_opened();
     note_handle_opened();
     started.process.value = reinterpret_cast<std::intptr_t>(info.hProcess);
@@ -68,6 +100,9 @@ std::string running_program_directory() {
     std::size_t slash = full.find_last_of("\\/");
     return slash == std::string::npos ? std::string(".") : full.substr(0, slash);
 }
+
+// The job object of the program that started this one ends it.
+void end_with_parent() {}
 
 // Windows knows its program's path from the module itself.
 void remember_program_invocation(const char*) {}

@@ -1,0 +1,29 @@
+// The run's claim on its directory, over the OS layer's.
+#include "services/directory_claim.h"
+
+#include "platform/directory_claim.h"
+#include "services/run_time_errors.h"
+#include "services/service_locks.h"
+
+namespace ketrav::services {
+namespace {
+
+platform::OsHandle claim;
+
+}  // namespace
+
+bool claim_directory() {
+    if (claim.valid()) return true;
+    platform::OsStatus claimed = os_call([&] { return platform::claim_current_directory(claim); });
+    if (claimed.ok || claimed.error != platform::error_sharing_violation) return true;
+    record_error(os_error_code(claimed.error));
+    return false;
+}
+
+void release_directory() {
+    if (!claim.valid()) return;
+    // A close refused leaves the claim held, and accounted for here.
+    if (os_call([&] { return platform::close_handle(claim); }).ok) claim = platform::OsHandle{};
+}
+
+}  // namespace ketrav::services

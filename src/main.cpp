@@ -1,6 +1,7 @@
 // Process entry: start-up, then the run.
 #include "platform/command_line.h"
 #include "platform/console.h"
+#include "platform/file_io.h"
 #include "platform/floating_point.h"
 #include "platform/process.h"
 #include "report/run_report.h"
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
     ketrav::platform::remember_program_invocation(argc > 0 ? argv[0] : nullptr);
     ketrav::services::locate_command_tail(ketrav::platform::process_command_line(argc, argv));
     ketrav::platform::ignore_console_breaks();
+    ketrav::platform::keep_owner_access_to_new_files();
     ketrav::platform::set_floating_point_control(ketrav::platform::x87_run_control_word);
     ketrav::platform::exit_process(static_cast<std::uint32_t>(ketrav::report::run_report()));
 }

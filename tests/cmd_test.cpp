@@ -23,6 +23,14 @@ TEST(Cmd, RunsPipelines) {
     EXPECT_NE(ketrav::testing::run_and_wait(cmd + " /c type missing.txt"), 0);
     EXPECT_NE(ketrav::testing::run_and_wait(cmd + " /c no-such-program-anywhere"), 0);
     EXPECT_NE(ketrav::testing::run_and_wait(cmd + " /k exit 0"), 0);
+#ifndef _WIN32
+    // A write that fails at the flush fails the command, however small.
+    write_bytes("small.txt", "s\r\n");
+    write_bytes("big.txt", std::string(200000, 'b'));
+    EXPECT_EQ(ketrav::testing::run_and_wait(cmd + " /c type small.txt >/dev/full"), 1);
+    EXPECT_EQ(ketrav::testing::run_and_wait(cmd + " /c type big.txt >/dev/full"), 1);
+    EXPECT_EQ(ketrav::testing::run_and_wait(cmd + " /c type a.txt |sort >/dev/full"), 1);
+#endif
 }
 
 // Its files open as the program's own: '\' separates directories in type as

@@ -6,12 +6,14 @@
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 #include <limits>
 #include <map>
 #include <random>
 
 #include "ketrav_version.h"
+#include "platform/directory_claim.h"
 #include "platform/file_io.h"
 #include "platform/floating_point.h"
 #include "test_support.h"
@@ -263,6 +265,24 @@ TEST_F(EndToEnd, LogHeldOpenElsewhereReadsAsEmptyAndEndsWithOne) {
     expect_report(run, "", "", std::string(40, ' '), "", "      0", 1);
 }
 
+// A second run started while one is under way in the same directory never
+// touches the first's files or report: it ends at once with 1.
+TEST_F(EndToEnd, ASecondRunTouchesNothingOfTheFirst) {
+    write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "AREA"));
+    write_bytes("KetRAV.Rpt", "old");
+    write_bytes("KetRAV1.txt", "the first run's records");
+    ketrav::platform::OsHandle first_run;
+    ASSERT_TRUE(ketrav::platform::claim_current_directory(first_run).ok);
+    KetravRun second = run_ketrav("");
+    EXPECT_EQ(second.exit_code, 1);
+    EXPECT_EQ(read_bytes("KetRAV.Rpt"), "old");
+    EXPECT_EQ(read_bytes("KetRAV1.txt"), "the first run's records");
+    EXPECT_FALSE(exists("KetRAV2.txt"));
+    ketrav::platform::close_handle(first_run);
+    expect_report(run_ketrav(""), "261201", "261201", std::string(40, ' '),
+                  "AREA " + std::string(33, '.') + " :       1 100.0%" + crlf, "      1");
+}
+
 // The model's own number pictures: a count right-aligned in 7 columns with
 // thousands separators; a share as tenths, cut, right-aligned in 5.
 std::string model_count(int count) {
@@ -457,14 +477,118 @@ TEST_F(EndToEnd, ASortThatEndsEarlyNeverHoldsUpTheRun) {
     std::string log;
     for (int i = 0; i < 5000; ++i) log += import_line("261201 10:00:00", "AREA" + std::to_string(i % 7));
     write_bytes("logs/qtoss.log", log);
-    std::string command = "timeout 60 '" + fs::absolute("bin/ketrav").string() + "' T";
+    // Then with no sort beside cmd at all: the system's sort on PATH, which
+    // orders by other rules, is never taken in its place.
+    for (bool sort_present : {true, false}) {
+        if (!sort_present) fs::remove("bin/sort");
+        std::string command = "PATH=/usr/bin:/bin timeout 60 '" + fs::absolute("bin/ketrav").string() + "' T";
+        int status = std::system(command.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+        std::string report = read_bytes("KetRAV.Rpt");
+        EXPECT_NE(report.find("    Total Messages =   5,000" + crlf), std::string::npos) << report;
+        EXPECT_EQ(report.find(" : "), std::string::npos) << report;
+        EXPECT_FALSE(exists("KetRAV1.txt"));
+        EXPECT_FALSE(exists("KetRAV2.txt"));
+    }
+}
+
+// The exit status of a shell command run by std::system.
+int exit_status_of(const std::string& command) {
     int status = std::system(command.c_str());
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
-    std::string report = read_bytes("KetRAV.Rpt");
-    EXPECT_NE(report.find("    Total Messages =   5,000" + crlf), std::string::npos) << report;
-    EXPECT_EQ(report.find(" : "), std::string::npos) << report;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string many_areas_log() {
+    std::string log;
+    for (int i = 0; i < 60; ++i) log += import_line("261201 10:00:00", "AREA" + std::to_string(i));
+    return log;
+}
+
+// Whatever stops a run midway (a file-size limit, a kill while the sort
+// runs), the old report stays whole, no helper goes on writing, and the
+// status says the run failed.
+TEST_F(EndToEnd, AStoppedRunLeavesTheOldReportAndNoHelperBehind) {
+    namespace fs = std::filesystem;
+    write_bytes("logs/qtoss.log", many_areas_log());
+    const std::string program = ketrav::testing::program_path("ketrav");
+
+    // A file-size limit is a full disk: the run goes on and ends with 1.
+    write_bytes("KetRAV.Rpt", "old");
+    EXPECT_EQ(exit_status_of("sh -c 'ulimit -f 1; exec \"$0\" T' '" + program + "'"), 1);
+    EXPECT_EQ(read_bytes("KetRAV.Rpt"), "old");
     EXPECT_FALSE(exists("KetRAV1.txt"));
-    EXPECT_FALSE(exists("KetRAV2.txt"));
+    EXPECT_FALSE(exists("KetRAV3.txt"));
+
+    // A sort that takes its time, killed with the run: SIGTERM ends the run
+    // with 255, SIGKILL as it does; either way the sort ends too.
+    fs::create_directory("bin");
+    std::string built = ketrav::testing::program_path("");
+    fs::copy_file(built + "ketrav", "bin/ketrav");
+    fs::copy_file(built + "cmd", "bin/cmd");
+    write_bytes("bin/sort", "#!/bin/sh\necho $$ > sort.pid\nexec sleep 60\n");
+    fs::permissions("bin/sort", fs::perms::owner_all);
+    for (const char* signal : {"TERM", "KILL"}) {
+        fs::remove("sort.pid");
+        std::string script =
+            "bin/ketrav T & run=$!; i=0; while [ ! -s sort.pid ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done; "
+            "kill -" + std::string(signal) + " $run; wait $run; echo $? > run.status; "
+            "i=0; while kill -0 $(cat sort.pid) 2>/dev/null && [ $i -lt 100 ]; do sleep 0.1; i=$((i+1)); done; "
+            "if kill -0 $(cat sort.pid) 2>/dev/null; then echo alive; kill $(cat sort.pid); else echo ended; fi "
+            "> sort.state";
+        ASSERT_EQ(std::system(("sh -c '" + script + "'").c_str()), 0) << signal;
+        EXPECT_EQ(read_bytes("run.status"), std::string(signal) == "TERM" ? "255\n" : "137\n") << signal;
+        EXPECT_EQ(read_bytes("sort.state"), "ended\n") << signal;
+        EXPECT_EQ(read_bytes("KetRAV.Rpt"), "old") << signal;
+    }
+}
+
+// Files the program makes are its own to replace, whatever the umask.
+TEST_F(EndToEnd, AnyUmaskLeavesTheReportReplaceable) {
+    write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "AREA"));
+    const std::string program = ketrav::testing::program_path("ketrav");
+    for (const char* mask : {"222", "777", "222"}) {
+        EXPECT_EQ(exit_status_of("sh -c 'umask " + std::string(mask) + "; exec \"$0\" T' '" + program + "'"), 0)
+            << mask;
+        struct stat info {};
+        ASSERT_EQ(stat("KetRAV.Rpt", &info), 0);
+        EXPECT_EQ(info.st_mode & (S_IRUSR | S_IWUSR), static_cast<mode_t>(S_IRUSR | S_IWUSR)) << mask;
+        EXPECT_NE(read_bytes("KetRAV.Rpt").find("AREA "), std::string::npos) << mask;
+    }
+}
+
+// Links planted where the temporary files go are removed, not followed;
+// the sysop's own link to a posting directory is followed, and stays a link.
+TEST_F(EndToEnd, PlantedLinksAreNeverFollowedAndOwnReportLinksAre) {
+    namespace fs = std::filesystem;
+    write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "AREA"));
+    write_bytes("victim", "root's file");
+    for (const char* name : {"KetRAV1.txt", "KetRAV2.txt", "KetRAV3.txt"}) fs::create_symlink("victim", name);
+    fs::create_directory("posting");
+    fs::create_symlink("posting/traffic.rpt", "KetRAV.Rpt");
+    const std::string area_line = "AREA " + std::string(33, '.') + " :       1 100.0%" + crlf;
+    KetravRun run = run_ketrav("");
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(read_bytes("victim"), "root's file");
+    EXPECT_TRUE(fs::is_symlink("KetRAV.Rpt"));
+    EXPECT_NE(read_bytes("posting/traffic.rpt").find(area_line), std::string::npos);
+    for (const char* name : {"KetRAV1.txt", "KetRAV2.txt", "posting/KetRAV3.txt"})
+        EXPECT_FALSE(fs::exists(fs::symlink_status(name))) << name;
+
+    // Another user's link is not followed: the report stays as it was.
+    if (geteuid() == 0) {
+        write_bytes("posting/traffic.rpt", "old");
+        ASSERT_EQ(lchown("KetRAV.Rpt", 65534, 65534), 0);
+        EXPECT_EQ(run_ketrav("").exit_code, 1);
+        EXPECT_EQ(read_bytes("posting/traffic.rpt"), "old");
+        EXPECT_TRUE(fs::is_symlink("KetRAV.Rpt"));
+    }
+
+    // With the report in the host directory, the new one's temporary name
+    // is there: a link planted under it goes too.
+    fs::remove("KetRAV.Rpt");
+    expect_report(run_ketrav(""), "261201", "261201", std::string(40, ' '), area_line, "      1");
+    EXPECT_FALSE(fs::exists(fs::symlink_status("KetRAV3.txt")));
+    EXPECT_EQ(read_bytes("victim"), "root's file");
 }
 
 TEST_F(EndToEnd, LogThatIsADeviceReadsAsEmpty) {

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "platform/call_table.h"
+#include "platform/directory_claim.h"
+#include "platform/find_files.h"
 #include "platform/process.h"
 #include "test_support.h"
 
@@ -14,12 +16,22 @@ using ketrav::testing::ScratchDirectory;
 
 namespace {
 
-// Child job: "--child open NAME" tries to open NAME for reading and exits
-// with the Windows error it got (0 when the open succeeded).
+// Child jobs, each exiting with the Windows error it got (0 for success):
+// "--child open NAME" opens NAME for reading, "--child delete NAME" deletes
+// it, "--child claim" claims the current directory.
 int child_main(int argc, char** argv) {
-    if (argc < 4 || std::string(argv[2]) != "open") return 100;
+    std::string job = argc >= 3 ? argv[2] : "";
     OsHandle handle;
-    OsStatus status = open_file(argv[3], FileAccess::read, handle);
+    OsStatus status;
+    if (job == "claim") {
+        status = claim_current_directory(handle);
+    } else if (argc >= 4 && job == "open") {
+        status = open_file(argv[3], FileAccess::read, handle);
+    } else if (argc >= 4 && job == "delete") {
+        return static_cast<int>(delete_file(argv[3]).error);
+    } else {
+        return 100;
+    }
     if (status.ok) close_handle(handle);
     return static_cast<int>(status.error);
 }
@@ -52,8 +64,19 @@ TEST(PlatformFiles, SecondOpenInAnotherProcessIsASharingViolation) {
     OsHandle holder;
     ASSERT_TRUE(open_file("held.txt", FileAccess::write, holder).ok);
     EXPECT_EQ(ketrav::testing::run_and_wait(child), static_cast<long>(error_sharing_violation));
+    // Nor can another process delete it while it is held (a second run the
+    // first run's records), nor claim a directory that this one holds.
+    std::string deleter = ketrav::testing::child_command("delete held.txt");
+    EXPECT_EQ(ketrav::testing::run_and_wait(deleter), static_cast<long>(error_sharing_violation));
+    OsHandle claim;
+    ASSERT_TRUE(claim_current_directory(claim).ok);
+    EXPECT_EQ(ketrav::testing::run_and_wait(ketrav::testing::child_command("claim")),
+              static_cast<long>(error_sharing_violation));
+    close_handle(claim);
+    EXPECT_EQ(ketrav::testing::run_and_wait(ketrav::testing::child_command("claim")), 0);
     close_handle(holder);
     EXPECT_EQ(ketrav::testing::read_bytes("held.txt"), "held");
+    EXPECT_EQ(ketrav::testing::run_and_wait(deleter), 0);
 }
 
 TEST(PlatformFiles, ReadWriteSeekAndCut) {

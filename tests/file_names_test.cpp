@@ -53,6 +53,12 @@ TEST_F(FileNames, FileExists) {
     EXPECT_EQ(file_exists("zero.lnk"), truth_false);
     EXPECT_EQ(file_exists("/dev/zero"), truth_false);
     EXPECT_EQ(file_exists("plain.lnk"), truth_true);
+    // Past 255 characters a name is cut, as an open cuts it: the file found
+    // is the file that is then opened.
+    const std::string longest = std::string(251, 'x') + ".txt";
+    write_bytes(longest, "l");
+    EXPECT_EQ(file_exists(longest + "yyyy"), truth_true);
+    EXPECT_EQ(file_exists(std::string(300, 'z')), truth_false);
 #endif
 }
 

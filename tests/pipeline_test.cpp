@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -28,6 +29,18 @@ int upper(const std::vector<std::string>&) {
     return 0;
 }
 int fail(const std::vector<std::string>&) { return 3; }
+// Dies of a signal, as a stage that runs out of stack does.
+int crash(const std::vector<std::string>&) {
+    std::raise(SIGSEGV);
+    return 0;
+}
+// Exits with 0 when it starts with SIGINT at its default (a program started
+// afresh), though cmd's own parent may have ignored it.
+int interruptible(const std::vector<std::string>&) {
+    struct sigaction action {};
+    sigaction(SIGINT, nullptr, &action);
+    return action.sa_handler == SIG_DFL ? 0 : 5;
+}
 // Writes far more than a pipe holds.
 int flood(const std::vector<std::string>&) {
     std::string block(65536, 'f');
@@ -41,6 +54,8 @@ BuiltinCommand builtin_for(const std::string& word) {
     if (word == "upper") return upper;
     if (word == "fail") return fail;
     if (word == "flood") return flood;
+    if (word == "crash") return crash;
+    if (word == "interruptible") return interruptible;
     return nullptr;
 }
 
@@ -79,6 +94,13 @@ TEST(Pipeline, StagesRedirectionsAndStatus) {
     EXPECT_EQ(run_pipeline({stage({"emit", "x"}), stage({"fail"})}, builtin_for), 3);
     EXPECT_EQ(run_pipeline({stage({"no-such-program-anywhere"})}, builtin_for), 1);
     EXPECT_EQ(run_pipeline({stage({"upper"}, "missing.txt")}, builtin_for), 1);
+    // A stage killed by a signal fails the command, whatever the last says.
+    EXPECT_EQ(run_pipeline({stage({"crash"}), stage({"upper"}, "", "out.txt")}, builtin_for), 1);
+    EXPECT_EQ(run_pipeline({stage({"emit", "x"}), stage({"crash"})}, builtin_for), 1);
+    // Stages start with default dispositions, whatever cmd ignores.
+    std::signal(SIGINT, SIG_IGN);
+    EXPECT_EQ(run_pipeline({stage({"interruptible"})}, builtin_for), 0);
+    std::signal(SIGINT, SIG_DFL);
 }
 
 }  // namespace

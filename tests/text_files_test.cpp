@@ -247,6 +247,7 @@ TEST_F(TextFiles, WritingReplacesAndIsUnbuffered) {
 }
 
 TEST_F(TextFiles, ShortAndFailedWrites) {
+    std::uint32_t losses_before = data_losses();
     open_for_writing("out.txt", 2);
     ketrav::testing::short_write_nth_write(1, 2);
     write_text(2, "abcd");
@@ -260,6 +261,28 @@ TEST_F(TextFiles, ShortAndFailedWrites) {
     ketrav::testing::stop_countdown();
     close_file(2);
     EXPECT_EQ(read_bytes("out.txt"), "ab\r");
+    // Each of the three writes that lost bytes, and nothing else, counts as
+    // a data loss: what tells a run that its report is not whole.
+    EXPECT_EQ(data_losses() - losses_before, 3u);
+}
+
+// A close the system refuses leaves the file open: it stays in its slot,
+// accounted for, and counts as a loss of what was written; the next close
+// ends it and frees the file for the next open.
+TEST_F(TextFiles, ARefusedCloseKeepsTheFileInItsSlot) {
+    std::uint32_t losses_before = data_losses();
+    open_for_writing("out.txt", 2);
+    write_text(2, "x");
+    ketrav::testing::fail_nth_call_of(ketrav::platform::SystemCall::close_handle, 1, 5, false);
+    close_all();
+    ketrav::testing::stop_countdown();
+    EXPECT_TRUE(slot_in_use(2));
+    EXPECT_EQ(data_losses() - losses_before, 1u);
+    close_file(2);
+    EXPECT_FALSE(slot_in_use(2));
+    open_for_reading("out.txt", 1);
+    EXPECT_EQ(read_line(1), "x");
+    EXPECT_EQ(data_losses() - losses_before, 1u);
 }
 
 TEST_F(TextFiles, OpenFailingHalfwayLeavesTheFileAlone) {

@@ -48,6 +48,8 @@ bool open_log(const std::string& path) {
 bool write_report(RunValues& run) {
     std::string target, temporary;
     if (!replacement_names(report_file, new_report_file, target, temporary)) return false;
+    // A link planted in its place goes first, as for the other temporary files.
+    delete_file(temporary);
     open_for_writing(temporary, writing_slot);
     bool opened = slot_in_use(writing_slot);
     std::uint32_t losses_before = data_losses();

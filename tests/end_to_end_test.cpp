@@ -531,7 +531,9 @@ TEST_F(EndToEnd, AStoppedRunLeavesTheOldReportAndNoHelperBehind) {
         fs::remove("sort.pid");
         std::string script =
             "bin/ketrav T & run=$!; i=0; while [ ! -s sort.pid ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done; "
-            "kill -" + std::string(signal) + " $run; wait $run; echo $? > run.status; "
+            "kill -" +
+            std::string(signal) +
+            " $run; wait $run; echo $? > run.status; "
             "i=0; while kill -0 $(cat sort.pid) 2>/dev/null && [ $i -lt 100 ]; do sleep 0.1; i=$((i+1)); done; "
             "if kill -0 $(cat sort.pid) 2>/dev/null; then echo alive; kill $(cat sort.pid); else echo ended; fi "
             "> sort.state";

@@ -27,10 +27,12 @@ void scan_log(RunValues& run) {
         const std::string& line = run.line_buffer;
         if (find(line, import_marker, 1) == 0) continue;
         std::int32_t p = find(line, tag_marker, 1);
-        // p + 4 as a count, so that a " to " near the 2 GiB mark cannot overflow.
-        std::string tag = substring(line, count_of(static_cast<std::size_t>(p) + 4), to_the_end);
+        // The rest of the line from position p + 4, as substring would cut it,
+        // but left in the line: a tag as long as the line costs no copy.
+        std::size_t tag_start = static_cast<std::size_t>(p) + 3;
+        std::string_view tag = tag_start < line.size() ? std::string_view(line).substr(tag_start) : std::string_view();
         write_text(writing_slot, tag);
-        fill_spaces(padding, record_tag_columns - text_length(tag));
+        fill_spaces(padding, record_tag_columns - count_of(tag.size()));
         write_text(writing_slot, padding);
         write_text(writing_slot, substring(line, 3, 15));
         end_line(writing_slot);

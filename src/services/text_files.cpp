@@ -139,7 +139,7 @@ void write_bytes(OpenFile& file, const char* bytes, std::size_t size) {
     if (!status.ok) return record_data_loss(code_of(status));
     if (written < size)
         record_data_loss(file.kind == platform::FileKind::disk ? run_time_code::disk_full
-                                                                   : run_time_code::device_write_incomplete);
+                                                               : run_time_code::device_write_incomplete);
 }
 
 }  // namespace
@@ -213,7 +213,7 @@ std::int32_t at_end(Slot slot) {
     return truth_false;
 }
 
-void write_text(Slot slot, const std::string& text) {
+void write_text(Slot slot, std::string_view text) {
     OpenFile* file = find_open_file(slot);
     if (!file) return record_error(run_time_code::slot_not_open);
     if (text.empty()) return;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "services/truth.h"
 
@@ -31,7 +32,8 @@ void read_line_into(Slot slot, std::string& line);
 std::int32_t at_end(Slot slot);
 
 // Each non-empty write_text and each end_line is exactly one OS write.
-void write_text(Slot slot, const std::string& text);
+// A text or a part of one (a view into a line, which then needs no copy).
+void write_text(Slot slot, std::string_view text);
 void end_line(Slot slot);
 
 void close_file(Slot slot);

@@ -30,8 +30,8 @@ OsStatus replace_file(const std::string& from, const std::string& to) {
     } else if (errno != ENOENT) {
         return posix::errno_status();
     }
-    OsStatus status = posix::sys_rename(source.c_str(), target.c_str()) == 0 ? OsStatus::success()
-                                                                             : posix::errno_status();
+    OsStatus status =
+        posix::sys_rename(source.c_str(), target.c_str()) == 0 ? OsStatus::success() : posix::errno_status();
     if (held >= 0) posix::sys_close(held);
     return status;
 }

@@ -10,11 +10,11 @@
 #include <cstdio>
 
 #include "platform/file_io.h"
-#include "platform/process.h"
 #include "platform/posix/child_process.h"
 #include "platform/posix/paths.h"
 #include "platform/posix/program_lookup.h"
 #include "platform/posix/system_calls.h"
+#include "platform/process.h"
 
 extern char** environ;
 

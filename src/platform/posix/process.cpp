@@ -7,9 +7,8 @@
 #include <sys/prctl.h>
 #endif
 
-#include <csignal>
-
 #include <cerrno>
+#include <csignal>
 #include <map>
 
 #include "platform/argv_split.h"

@@ -65,7 +65,8 @@ OsStatus look_up(const std::string& name, const char* path_variable, std::string
         path = program;
         return runnable_file(path) ? OsStatus::success() : OsStatus::failure(error_file_not_found);
     }
-    for (const std::string& directory : program_search_places(own_directory(), configured_helper_directory, path_variable)) {
+    for (const std::string& directory :
+         program_search_places(own_directory(), configured_helper_directory, path_variable)) {
         std::string candidate = directory + "/" + program;
         if (runnable_file(candidate)) {
             path = candidate;

@@ -14,9 +14,8 @@ OsStatus replace_file(const std::string& from, const std::string& to) {
     DWORD attributes = GetFileAttributesA(to.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return OsStatus::failure(error_access_denied);
-    return win32::guarded([&] {
-        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    });
+    return win32::guarded(
+        [&] { return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0; });
 }
 
 // The program writes no file through a link of its own choosing on Windows:

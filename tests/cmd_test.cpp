@@ -30,6 +30,12 @@ TEST(Cmd, RunsPipelines) {
     EXPECT_EQ(ketrav::testing::run_and_wait(cmd + " /c type small.txt >/dev/full"), 1);
     EXPECT_EQ(ketrav::testing::run_and_wait(cmd + " /c type big.txt >/dev/full"), 1);
     EXPECT_EQ(ketrav::testing::run_and_wait(cmd + " /c type a.txt |sort >/dev/full"), 1);
+    // A FIFO is opened without waiting, but the program that gets it waits
+    // on it as on any pipe: a writer that is slow to write is still read.
+    ASSERT_EQ(std::system("mkfifo slow.fifo && (sh -c 'exec 3>slow.fifo; sleep 0.3; printf \"b\\r\\na\\r\\n\" >&3' &)"),
+              0);
+    EXPECT_EQ(ketrav::testing::run_and_wait(cmd + " /c sort <slow.fifo >sorted.txt"), 0);
+    EXPECT_EQ(ketrav::testing::read_bytes("sorted.txt"), "a\r\nb\r\n");
 #endif
 }
 

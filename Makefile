@@ -17,7 +17,7 @@ RELEASE := build/release
 PACKAGE := build/package
 PACKAGES := build/packages
 
-.PHONY: all demo check deps deps-demo native sanitize windows windows32 arm64 \
+.PHONY: all demo check deps deps-demo deps-packages native sanitize windows windows32 arm64 \
 	test-native test-sanitize test-windows test-windows32 test-arm64 \
 	packages check-release fuzz-smoke bench clean
 
@@ -28,6 +28,9 @@ deps:
 
 deps-demo:
 	@sh scripts/install-deps.sh demo
+
+deps-packages:
+	@sh scripts/install-deps.sh packages
 
 native:
 	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -68,8 +71,12 @@ test-windows32: windows32
 	cd $(WINDOWS32) && ctest --output-on-failure -j $(JOBS)
 
 # The .deb for this machine and for arm64, and the Windows .zip with the
-# 64-bit and the 32-bit ketrav.exe, all in build/packages/.
-packages:
+# 64-bit and the 32-bit ketrav.exe, all in build/packages/ with SHA256SUMS.
+# Every time stamp in them is the last commit's, so that two builds of one
+# commit give the same bytes.
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null || echo 1767225600)
+export SOURCE_DATE_EPOCH
+packages: deps-packages
 	cmake -S . -B $(PACKAGE)/amd64 -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCMAKE_INSTALL_PREFIX=/usr
 	cmake --build $(PACKAGE)/amd64 -j $(JOBS)
 	cmake -S . -B $(PACKAGE)/arm64 -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCMAKE_INSTALL_PREFIX=/usr \
@@ -85,11 +92,15 @@ packages:
 	for build in amd64 arm64 windows64; do \
 		(cd $(PACKAGE)/$$build && cpack -B $(CURDIR)/$(PACKAGE)/$$build/cpack) || exit 1; \
 		cp $(PACKAGE)/$$build/cpack/*.deb $(PACKAGE)/$$build/cpack/*.zip $(PACKAGES)/ 2>/dev/null; \
-	done; ls -l $(PACKAGES)
+	done
+	cd $(PACKAGES) && sha256sum *.deb *.zip > SHA256SUMS && ls -l
 
-# The install, the packages and the man page, checked as a sysop meets them.
+# The install, the packages and the man page, checked as a sysop meets them;
+# the packages built a second time from scratch must be the same bytes.
 check-release: packages
-	sh scripts/check-release.sh
+	rm -rf build/packages-first && cp -R $(PACKAGES) build/packages-first
+	rm -rf $(PACKAGE) && $(MAKE) packages
+	sh scripts/check-release.sh build/packages-first
 
 # Every fuzz target for a few seconds on its seed corpus (clang, libFuzzer);
 # fuzz/run.sh SECONDS runs them longer.

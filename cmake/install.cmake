@@ -1,9 +1,12 @@
 # What `cmake --install` puts where.
 #   POSIX:   bin/ketrav; libexec/ketrav/{cmd,sort} (private: never bin/cmd or
 #            bin/sort); share/man/man1/ketrav.1.gz; share/doc/ketrav/ with
-#            the README and a sample ketrav.ini.
+#            the README, a sample ketrav.ini, and examples/ (the sample host
+#            directory, the cron, systemd and logrotate recipes).
 #   Windows: ketrav.exe alone (the system's own cmd and sort do the
-#            sorting), with README.txt in CR LF and the sample ketrav.ini.
+#            sorting), with a README.txt of its own in CR LF, the sample
+#            ketrav.ini, and examples\ (the sample host directory and the
+#            Task Scheduler batch files).
 # Components: "program" holds the programs, "documents" the rest, so that a
 # package can take the programs of two builds and the documents once.
 
@@ -14,12 +17,33 @@ configure_file(${PROJECT_SOURCE_DIR}/doc/ketrav.1.in ${CMAKE_BINARY_DIR}/doc/ket
 
 if(WIN32)
   install(TARGETS ketrav RUNTIME DESTINATION . COMPONENT program)
-  # Notepad and every Windows editor read CR LF.
-  configure_file(${PROJECT_SOURCE_DIR}/README.md ${CMAKE_BINARY_DIR}/doc/README.txt @ONLY NEWLINE_STYLE CRLF)
+  # A README of its own for Windows, in CR LF for Notepad on every Windows.
+  configure_file(${PROJECT_SOURCE_DIR}/doc/README-windows.txt.in ${CMAKE_BINARY_DIR}/doc/README.txt @ONLY
+                 NEWLINE_STYLE CRLF)
   install(FILES ${CMAKE_BINARY_DIR}/doc/README.txt ${KETRAV_SAMPLE_INI} DESTINATION . COMPONENT documents)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/bbs DESTINATION examples COMPONENT documents)
+  install(FILES ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav-task.cmd
+                ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav-post.cmd
+                ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav-monthly.cmd
+          DESTINATION examples COMPONENT documents)
 else()
   install(TARGETS ketrav RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
   install(TARGETS cmd sort RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/ketrav COMPONENT program)
+  # The compilers' notes (.comment) are of no use in an installed program;
+  # Debian's tools take them out, and so does this install.
+  if(CMAKE_OBJCOPY)
+    foreach(installed ${CMAKE_INSTALL_BINDIR}/ketrav ${CMAKE_INSTALL_LIBEXECDIR}/ketrav/cmd
+                      ${CMAKE_INSTALL_LIBEXECDIR}/ketrav/sort)
+      install(CODE "execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
+                                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${installed}\")"
+              COMPONENT program)
+    endforeach()
+  endif()
+  # The fortified functions are asked for (-D_FORTIFY_SOURCE=2), but the
+  # programs call none with a buffer whose size the compiler can see, so
+  # lintian's check finds nothing to count: the override says so.
+  install(FILES ${PROJECT_SOURCE_DIR}/cmake/lintian-overrides RENAME ketrav
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides COMPONENT documents)
 
   # Debian's rules want manuals and changelogs compressed, reproducibly (-n:
   # no name or time stamp in the gzip header).
@@ -37,4 +61,11 @@ else()
   install(FILES ${PROJECT_SOURCE_DIR}/README.md ${KETRAV_SAMPLE_INI} ${PROJECT_SOURCE_DIR}/doc/copyright
                 ${CMAKE_BINARY_DIR}/doc/changelog.gz
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/ketrav COMPONENT documents)
+  # The sample host directory and the schedule recipes the README names.
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/bbs DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/ketrav/examples
+          COMPONENT documents)
+  install(FILES ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav.cron ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav.service
+                ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav.timer
+                ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav.logrotate
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/ketrav/examples/schedule COMPONENT documents)
 endif()

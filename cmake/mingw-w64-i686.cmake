@@ -1,10 +1,12 @@
-# Cross build of the 32-bit Windows program with mingw-w64 GCC (posix
-# threads): it runs on 32- and 64-bit Windows alike and computes on the x87.
+# Cross build of the 32-bit Windows program with mingw-w64 GCC (win32
+# threads, as the program uses none and the posix-threads runtime imports
+# functions that Windows XP lacks): it runs on 32- and 64-bit Windows alike
+# and computes on the x87.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)

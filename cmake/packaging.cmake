@@ -36,14 +36,15 @@ else()
       "share, the period, a title and the total. The report is byte for byte\n"
       "the one the Windows program writes from the same log.")
   list(JOIN CPACK_PACKAGE_DESCRIPTION "" CPACK_PACKAGE_DESCRIPTION)
-  # The cross build cannot ask dpkg for its architecture; both builds name
-  # the libraries the programs link against.
+  # The cross build cannot ask dpkg for its architecture.
   if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
     set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
   elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
     set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE amd64)
   endif()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11)")
+  # Depends is read off the built programs when CPack runs.
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/deb-depends.cmake.in ${CMAKE_BINARY_DIR}/deb-depends.cmake @ONLY)
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/deb-depends.cmake)
   set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};KetRAV;ALL;/")
 endif()
 

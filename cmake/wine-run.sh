@@ -7,13 +7,16 @@
 # "wine-run.sh --prepare" only creates the prefix and starts the server;
 # "wine-run.sh --stop" ends the server once the tests are done.
 set -e
+# Wine as its packages document it: the wine package's `wine` runs 32- and
+# 64-bit programs alike (Debian's picks the loader for the program), with
+# `wine64` where a distribution puts that on PATH; the loaders' own paths
+# only where neither command is installed.
 if [ "${1:-}" = "--win32" ]; then
     shift
     wine=$(command -v wine 2>/dev/null || echo /usr/lib/wine/wine)
-    [ -x /usr/lib/wine/wine ] && wine=/usr/lib/wine/wine
     export WINEARCH=win32
 else
-    wine=$(command -v wine64 2>/dev/null || echo /usr/lib/wine/wine64)
+    wine=$(command -v wine64 2>/dev/null || command -v wine 2>/dev/null || echo /usr/lib/wine/wine64)
 fi
 wineserver=$(command -v wineserver 2>/dev/null || echo /usr/lib/wine/wineserver)
 bin_dir=${KETRAV_WINE_BIN:-$(pwd)/bin}

@@ -7,14 +7,25 @@
 #     unrelated directory (also through a symlink, and with /proc hidden
 #     where this machine can hide it), writes the build tree's report byte
 #     for byte;
-#   - lintian finds no error in either .deb, which hold what they should;
-#   - the Windows .zip holds exactly its five files, the README in CR LF,
-#     and both ketrav.exe write the same report under Wine.
+#   - the stand-in sort is the one that ran: without it the run fails,
+#     and never takes a sort from PATH;
+#   - lintian, informational tags included, finds nothing in either .deb,
+#     which hold what they should, the examples the documents name among
+#     them, and a Depends line read off the programs;
+#   - the Windows .zip holds exactly its files, a README.txt for Windows
+#     (plain text, CR LF, at most 78 columns), both ketrav.exe with a
+#     version resource and no import that their oldest Windows lacks, and
+#     both write the same report under Wine;
+#   - SHA256SUMS matches, and, given a directory of packages built before
+#     from the same commit, every package is byte for byte the same.
+# Reports of different runs are compared with their date stamp masked.
+#   check-release.sh [EARLIER-PACKAGES]
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
 build=build/package/amd64
 packages=build/packages
+earlier=${1:-}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -47,13 +58,21 @@ run_on_sample() {
     cp -R examples/bbs/. "$scratch/host-$name/"
     (cd "$scratch/host-$name" && "$@" Fidonet Region 99 Echomail) || fail "$name: exit code $?"
     cp "$scratch/host-$name/KetRAV.Rpt" "$scratch/$name.Rpt" 2>/dev/null || fail "$name: no report"
-    for left in KetRAV1.txt KetRAV2.txt; do
+    for left in KetRAV1.txt KetRAV2.txt KetRAV3.txt; do
         [ ! -e "$scratch/host-$name/$left" ] || fail "$name: $left left behind"
     done
 }
 
+# A report with the date of its run masked, so that runs on either side of
+# midnight compare.
+undated() {
+    sed '2s/[0-9][0-9]-[0-9][0-9]-[0-9][0-9][0-9][0-9]\r$/MM-DD-YYYY\r/' "$1"
+}
+
 same_report() {
-    if cmp -s "$scratch/reference.Rpt" "$scratch/$1.Rpt"; then
+    undated "$scratch/reference.Rpt" >"$scratch/reference.undated"
+    undated "$scratch/$1.Rpt" >"$scratch/$1.undated"
+    if cmp -s "$scratch/reference.undated" "$scratch/$1.undated"; then
         pass "$1: the build tree's report, byte for byte"
     else
         fail "$1: report differs from the build tree's"
@@ -98,23 +117,46 @@ for f in bin/cmd bin/sort; do
 done
 check_installed installed "$scratch/prefix/bin/ketrav"
 
+# The stand-in sort is what sorts: without it the run ends with 1 and lists
+# no area, and a sort on PATH is never run in its place.
+cp -R "$scratch/prefix" "$scratch/no-sort"
+rm "$scratch/no-sort/libexec/ketrav/sort"
+mkdir -p "$scratch/decoy"
+printf '#!/bin/sh\ntouch "%s/decoy-ran"\ncat\n' "$scratch" >"$scratch/decoy/sort"
+chmod +x "$scratch/decoy/sort"
+rm -rf "$scratch/host-no-sort" && mkdir -p "$scratch/host-no-sort" && cp -R examples/bbs/. "$scratch/host-no-sort/"
+status=0
+(cd "$scratch/host-no-sort" && PATH="$scratch/decoy:$PATH" "$scratch/no-sort/bin/ketrav" T) || status=$?
+[ $status -eq 1 ] || fail "without its sort: exit code $status, not 1"
+[ ! -e "$scratch/decoy-ran" ] || fail "without its sort: the sort on PATH ran"
+if grep -q " : " "$scratch/host-no-sort/KetRAV.Rpt"; then fail "without its sort: area lines"; else pass "the stand-in sort is the one that sorts"; fi
+
 # The .deb files.
 deb=$packages/ketrav_${version}_amd64.deb
 arm_deb=$packages/ketrav_${version}_arm64.deb
 for package in "$deb" "$arm_deb"; do
     [ -f "$package" ] || { fail "$package missing"; continue; }
-    if lintian --fail-on error "$package" >"$scratch/lintian.txt" 2>&1; then
-        pass "lintian: $(basename "$package")"
+    # Only the tags count: as root, lintian warns about root on stderr.
+    if lintian -I "$package" >"$scratch/lintian.txt" 2>"$scratch/lintian-stderr.txt" && [ ! -s "$scratch/lintian.txt" ]; then
+        pass "lintian -I: $(basename "$package")"
     else
-        fail "lintian: $(basename "$package"): $(grep '^E:' "$scratch/lintian.txt")"
+        fail "lintian -I: $(basename "$package"): $(cat "$scratch/lintian.txt" "$scratch/lintian-stderr.txt")"
     fi
     dpkg-deb -c "$package" | awk '{print $6}' | sort >"$scratch/contents.txt"
     for f in ./usr/bin/ketrav ./usr/libexec/ketrav/cmd ./usr/libexec/ketrav/sort ./usr/share/man/man1/ketrav.1.gz \
         ./usr/share/doc/ketrav/README.md ./usr/share/doc/ketrav/ketrav.ini ./usr/share/doc/ketrav/copyright \
-        ./usr/share/doc/ketrav/changelog.gz; do
+        ./usr/share/doc/ketrav/changelog.gz ./usr/share/doc/ketrav/examples/bbs/logs/qtoss.log \
+        ./usr/share/doc/ketrav/examples/schedule/ketrav.cron ./usr/share/doc/ketrav/examples/schedule/ketrav.service \
+        ./usr/share/doc/ketrav/examples/schedule/ketrav.timer ./usr/share/doc/ketrav/examples/schedule/ketrav.logrotate; do
         grep -qx "$f" "$scratch/contents.txt" || fail "$(basename "$package"): $f missing"
     done
-    dpkg-deb -f "$package" Depends | grep -q libc6 || fail "$(basename "$package"): no dependencies declared"
+    dpkg-deb -f "$package" Depends | grep -q 'libc6 (>= 2\.[0-9]*)' ||
+        fail "$(basename "$package"): no libc6 version in Depends: $(dpkg-deb -f "$package" Depends)"
+done
+# The documents name the examples the packages carry.
+for f in examples/bbs/ examples/schedule/ketrav.cron examples/schedule/ketrav.service examples/schedule/ketrav.timer \
+    examples/schedule/ketrav.logrotate; do
+    grep -q "$f" README.md || fail "README.md does not name $f"
 done
 [ "$(dpkg-deb -f "$arm_deb" Architecture 2>/dev/null)" = arm64 ] || fail "$arm_deb: not arm64"
 if [ -f "$deb" ]; then
@@ -127,8 +169,9 @@ zip=$packages/KetRAV-$version-windows.zip
 top=KetRAV-$version-windows
 if [ -f "$zip" ]; then
     cmake -E tar tf "$zip" | grep -v '/$' | sort >"$scratch/zip.txt"
-    printf '%s\n' "$top/32-bit/ketrav.exe" "$top/64-bit/ketrav.exe" "$top/README.txt" "$top/ketrav.ini" |
-        sort >"$scratch/zip-expected.txt"
+    printf '%s\n' "$top/32-bit/ketrav.exe" "$top/64-bit/ketrav.exe" "$top/README.txt" "$top/ketrav.ini" \
+        "$top/examples/bbs/logs/qtoss.log" "$top/examples/ketrav-task.cmd" "$top/examples/ketrav-post.cmd" \
+        "$top/examples/ketrav-monthly.cmd" | sort >"$scratch/zip-expected.txt"
     if cmp -s "$scratch/zip.txt" "$scratch/zip-expected.txt"; then
         pass "zip holds exactly its files"
     else
@@ -142,6 +185,19 @@ if [ -f "$zip" ]; then
     else
         fail "README.txt is not CR LF throughout"
     fi
+    # Plain text for Notepad: at most 78 columns, no Markdown markup, and
+    # every example it names.
+    readme_txt="$scratch/zip/$top/README.txt"
+    too_wide=$(tr -d '\r' <"$readme_txt" | awk 'length > 78' | head -3)
+    [ -z "$too_wide" ] || fail "README.txt: lines over 78 columns: $too_wide"
+    if tr -d '\r' <"$readme_txt" | grep -nE '^#|`|^\||\*\*|\]\(' >"$scratch/markup.txt"; then
+        fail "README.txt: Markdown markup: $(head -3 "$scratch/markup.txt")"
+    else
+        pass "README.txt: plain text within 78 columns"
+    fi
+    for f in ketrav-task.cmd ketrav-post.cmd ketrav-monthly.cmd 'examples\\bbs'; do
+        grep -q "$f" "$readme_txt" || fail "README.txt does not name $f"
+    done
     cmp -s "$scratch/zip/$top/ketrav.ini" examples/ketrav.ini || fail "zip: ketrav.ini is not the sample"
     # PE machine types: 0x8664 for x86-64, 0x014c for i386.
     pe_machine() {
@@ -150,6 +206,21 @@ if [ -f "$zip" ]; then
     }
     [ "$(pe_machine "$scratch/zip/$top/64-bit/ketrav.exe")" = 8664 ] || fail "64-bit/ketrav.exe is not x86-64"
     [ "$(pe_machine "$scratch/zip/$top/32-bit/ketrav.exe")" = 014c ] || fail "32-bit/ketrav.exe is not i386"
+    # Each exe starts on the oldest Windows it claims (XP; XP x64 and
+    # Server 2003 for 64-bit) and carries its version for Explorer.
+    sh scripts/check-windows-imports.sh "$scratch/zip/$top/32-bit/ketrav.exe" 0x0501 i686-w64-mingw32-gcc-win32 ||
+        fail "32-bit/ketrav.exe imports beyond Windows XP"
+    sh scripts/check-windows-imports.sh "$scratch/zip/$top/64-bit/ketrav.exe" 0x0502 x86_64-w64-mingw32-gcc-win32 ||
+        fail "64-bit/ketrav.exe imports beyond Windows XP x64"
+    for bits in 32 64; do
+        strings -el "$scratch/zip/$top/$bits-bit/ketrav.exe" >"$scratch/resource.txt"
+        if grep -qx ProductName "$scratch/resource.txt" && grep -qx KetRAV "$scratch/resource.txt" &&
+            grep -qx "$version" "$scratch/resource.txt"; then
+            pass "$bits-bit/ketrav.exe carries its version resource ($version)"
+        else
+            fail "$bits-bit/ketrav.exe: no version resource with KetRAV $version"
+        fi
+    done
     # Under Wine with its own cmd and our sort.exe, the Windows programs
     # write the same report.
     if [ -x build/windows/bin/sort.exe ] && [ -x build/windows32/bin/sort.exe ]; then
@@ -164,6 +235,22 @@ if [ -f "$zip" ]; then
     fi
 else
     fail "$zip missing"
+fi
+
+# The checksums, and the same bytes from a second build of the same commit.
+if (cd $packages && sha256sum --quiet -c SHA256SUMS); then
+    pass "SHA256SUMS matches"
+else
+    fail "SHA256SUMS does not match the packages"
+fi
+if [ -n "$earlier" ]; then
+    for package in $packages/*.deb $packages/*.zip $packages/SHA256SUMS; do
+        if cmp -s "$package" "$earlier/$(basename "$package")"; then
+            pass "built twice, byte for byte the same: $(basename "$package")"
+        else
+            fail "built twice, different bytes: $(basename "$package")"
+        fi
+    done
 fi
 
 if [ $failures -ne 0 ]; then

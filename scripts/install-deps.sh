@@ -3,6 +3,8 @@
 # missing. As root it uses apt-get; otherwise it names the packages and
 # stops.
 #   install-deps.sh demo    the demo build: cmake and g++
+#   install-deps.sh packages  the release builds and their packages: the
+#                           cross compilers, gzip for the documents
 #   install-deps.sh check   every build, test and package check
 #   install-deps.sh bench   the benchmarks: Google Benchmark, hyperfine,
 #                           GNU time for peak memory, strace for call counts
@@ -15,11 +17,13 @@ check)
     # g++-aarch64-linux-gnu and qemu-user: the ARM build; groff-base: the man
     # page; lintian: the .deb files; gzip: the packaged documents; clang and
     # its runtime: the fuzz targets.
-    packages="cmake g++ make googletest mingw-w64 wine64 wine32:i386 g++-aarch64-linux-gnu qemu-user groff-base lintian gzip clang libclang-rt-dev"
+    # Wine is run as its package documents: the wine package's commands.
+    packages="cmake g++ make googletest mingw-w64 wine wine64 wine32:i386 g++-aarch64-linux-gnu qemu-user groff-base lintian gzip clang libclang-rt-dev"
     ;;
+packages) packages="cmake g++ make mingw-w64 g++-aarch64-linux-gnu gzip" ;;
 bench) packages="cmake g++ make libbenchmark-dev hyperfine time strace" ;;
 *)
-    echo "usage: install-deps.sh demo|check|bench" >&2
+    echo "usage: install-deps.sh demo|packages|check|bench" >&2
     exit 2
     ;;
 esac

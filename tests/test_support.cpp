@@ -22,7 +22,9 @@ namespace fs = std::filesystem;
 ScratchDirectory::ScratchDirectory() : earlier_(fs::current_path()) {
     static std::atomic<unsigned> serial{0};
     auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    path_ = fs::temp_directory_path() / ("ketrav-test-" + std::to_string(stamp) + "-" + std::to_string(serial++));
+    // The process id too: two test processes may read the same clock tick.
+    path_ = fs::temp_directory_path() / ("ketrav-test-" + std::to_string(ketrav::platform::current_process_id()) + "-" +
+                                         std::to_string(stamp) + "-" + std::to_string(serial++));
     fs::create_directories(path_);
     fs::current_path(path_);
 }

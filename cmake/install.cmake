@@ -1,10 +1,12 @@
 # What `cmake --install` puts where.
 #   POSIX:   bin/ketrav; libexec/ketrav/{cmd,sort} (private: never bin/cmd or
 #            bin/sort); share/man/man1/ketrav.1.gz; share/doc/ketrav/ with
-#            the README, a sample ketrav.ini, and examples/ (the sample host
-#            directory, the cron, systemd and logrotate recipes).
+#            the README (and README.ru.md), a sample ketrav.ini, and
+#            examples/ (the sample host directory, the cron, systemd and
+#            logrotate recipes); the Russian man page in share/man/ru/man1.
 #   Windows: ketrav.exe alone (the system's own cmd and sort do the
-#            sorting), with a README.txt of its own in CR LF, the sample
+#            sorting), with a README.txt of its own in CR LF (README.ru.txt
+#            in Russian, UTF-8 with a byte-order mark), the sample
 #            ketrav.ini, and examples\ (the sample host directory and the
 #            Task Scheduler batch files).
 # Components: "program" holds the programs, "documents" the rest, so that a
@@ -12,15 +14,22 @@
 
 set(KETRAV_SAMPLE_INI ${PROJECT_SOURCE_DIR}/examples/ketrav.ini)
 
-# The man page takes the version from the build.
+# The man pages take the version from the build: English, and Russian
+# (UTF-8, for `man -L ru ketrav`).
 configure_file(${PROJECT_SOURCE_DIR}/doc/ketrav.1.in ${CMAKE_BINARY_DIR}/doc/ketrav.1 @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/doc/ketrav.ru.1.in ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1 @ONLY)
 
 if(WIN32)
   install(TARGETS ketrav RUNTIME DESTINATION . COMPONENT program)
   # A README of its own for Windows, in CR LF for Notepad on every Windows.
   configure_file(${PROJECT_SOURCE_DIR}/doc/README-windows.txt.in ${CMAKE_BINARY_DIR}/doc/README.txt @ONLY
                  NEWLINE_STYLE CRLF)
-  install(FILES ${CMAKE_BINARY_DIR}/doc/README.txt ${KETRAV_SAMPLE_INI} DESTINATION . COMPONENT documents)
+  # In Russian: UTF-8 with a byte-order mark (kept from the source), which
+  # Notepad on every Windows from XP needs to tell UTF-8.
+  configure_file(${PROJECT_SOURCE_DIR}/doc/README-windows.ru.txt.in ${CMAKE_BINARY_DIR}/doc/README.ru.txt @ONLY
+                 NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_BINARY_DIR}/doc/README.txt ${CMAKE_BINARY_DIR}/doc/README.ru.txt ${KETRAV_SAMPLE_INI}
+          DESTINATION . COMPONENT documents)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/bbs DESTINATION examples COMPONENT documents)
   install(FILES ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav-task.cmd
                 ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav-post.cmd
@@ -51,14 +60,20 @@ else()
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/ketrav.1.gz
                      COMMAND ${KETRAV_GZIP} -9nc ${CMAKE_BINARY_DIR}/doc/ketrav.1 > ${CMAKE_BINARY_DIR}/doc/ketrav.1.gz
                      DEPENDS ${CMAKE_BINARY_DIR}/doc/ketrav.1)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz
+                     COMMAND ${KETRAV_GZIP} -9nc ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1 > ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz
+                     DEPENDS ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1)
   configure_file(${PROJECT_SOURCE_DIR}/doc/changelog.in ${CMAKE_BINARY_DIR}/doc/changelog @ONLY)
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/changelog.gz
                      COMMAND ${KETRAV_GZIP} -9nc ${CMAKE_BINARY_DIR}/doc/changelog > ${CMAKE_BINARY_DIR}/doc/changelog.gz
                      DEPENDS ${CMAKE_BINARY_DIR}/doc/changelog)
-  add_custom_target(ketrav_documents ALL DEPENDS ${CMAKE_BINARY_DIR}/doc/ketrav.1.gz ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+  add_custom_target(ketrav_documents ALL DEPENDS ${CMAKE_BINARY_DIR}/doc/ketrav.1.gz
+                                                 ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz ${CMAKE_BINARY_DIR}/doc/changelog.gz)
 
   install(FILES ${CMAKE_BINARY_DIR}/doc/ketrav.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT documents)
-  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${KETRAV_SAMPLE_INI} ${PROJECT_SOURCE_DIR}/doc/copyright
+  install(FILES ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ru/man1 COMPONENT documents)
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/README.ru.md ${KETRAV_SAMPLE_INI}
+                ${PROJECT_SOURCE_DIR}/doc/copyright
                 ${CMAKE_BINARY_DIR}/doc/changelog.gz
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/ketrav COMPONENT documents)
   # The sample host directory and the schedule recipes the README names.

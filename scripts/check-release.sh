@@ -46,6 +46,24 @@ else
     fail "man page: $(cat "$scratch/groff.txt")"
 fi
 grep -q "^\.TH KETRAV 1 .*\"KetRAV $version\"" $build/doc/ketrav.1 || fail "man page does not carry version $version"
+# The Russian man page: UTF-8 through preconv, not a warning from groff.
+if groff -k -ww -Tutf8 -mandoc -z $build/doc/ru/ketrav.1 2>"$scratch/groff-ru.txt" && [ ! -s "$scratch/groff-ru.txt" ]; then
+    pass "Russian man page renders cleanly"
+else
+    fail "Russian man page: $(cat "$scratch/groff-ru.txt")"
+fi
+grep -q "^\.TH KETRAV 1 .*\"KetRAV $version\"" $build/doc/ru/ketrav.1 || fail "Russian man page does not carry version $version"
+# README.ru.md follows README.md: the same commands and examples (their
+# indented code blocks), and each links to the other.
+grep '^    ' README.md >"$scratch/commands.txt"
+grep '^    ' README.ru.md >"$scratch/commands.ru.txt"
+if cmp -s "$scratch/commands.txt" "$scratch/commands.ru.txt"; then
+    pass "README.ru.md holds README.md's commands"
+else
+    fail "README.ru.md and README.md differ in their commands:"
+    diff "$scratch/commands.txt" "$scratch/commands.ru.txt" >&2 || true
+fi
+grep -q '(README.ru.md)' README.md && grep -q '(README.md)' README.ru.md || fail "README.md and README.ru.md do not link to each other"
 grep -q " KetRAV v$version " README.md || fail "README's sample report does not show version $version"
 
 # run_on_sample NAME PROGRAM...: runs PROGRAM with the sample's title in a
@@ -147,7 +165,8 @@ for package in "$deb" "$arm_deb"; do
         ./usr/share/doc/ketrav/README.md ./usr/share/doc/ketrav/ketrav.ini ./usr/share/doc/ketrav/copyright \
         ./usr/share/doc/ketrav/changelog.gz ./usr/share/doc/ketrav/examples/bbs/logs/qtoss.log \
         ./usr/share/doc/ketrav/examples/schedule/ketrav.cron ./usr/share/doc/ketrav/examples/schedule/ketrav.service \
-        ./usr/share/doc/ketrav/examples/schedule/ketrav.timer ./usr/share/doc/ketrav/examples/schedule/ketrav.logrotate; do
+        ./usr/share/doc/ketrav/examples/schedule/ketrav.timer ./usr/share/doc/ketrav/examples/schedule/ketrav.logrotate \
+        ./usr/share/doc/ketrav/README.ru.md ./usr/share/man/ru/man1/ketrav.1.gz; do
         grep -qx "$f" "$scratch/contents.txt" || fail "$(basename "$package"): $f missing"
     done
     dpkg-deb -f "$package" Depends | grep -q 'libc6 (>= 2\.[0-9]*)' ||
@@ -169,7 +188,7 @@ zip=$packages/KetRAV-$version-windows.zip
 top=KetRAV-$version-windows
 if [ -f "$zip" ]; then
     cmake -E tar tf "$zip" | grep -v '/$' | sort >"$scratch/zip.txt"
-    printf '%s\n' "$top/32-bit/ketrav.exe" "$top/64-bit/ketrav.exe" "$top/README.txt" "$top/ketrav.ini" \
+    printf '%s\n' "$top/32-bit/ketrav.exe" "$top/64-bit/ketrav.exe" "$top/README.txt" "$top/README.ru.txt" "$top/ketrav.ini" \
         "$top/examples/bbs/logs/qtoss.log" "$top/examples/ketrav-task.cmd" "$top/examples/ketrav-post.cmd" \
         "$top/examples/ketrav-monthly.cmd" | sort >"$scratch/zip-expected.txt"
     if cmp -s "$scratch/zip.txt" "$scratch/zip-expected.txt"; then
@@ -198,6 +217,16 @@ if [ -f "$zip" ]; then
     for f in ketrav-task.cmd ketrav-post.cmd ketrav-monthly.cmd 'examples\\bbs'; do
         grep -q "$f" "$readme_txt" || fail "README.txt does not name $f"
     done
+    # README.ru.txt: UTF-8 with a byte-order mark (Notepad from XP on tells
+    # UTF-8 by it), CR LF throughout, at most 78 characters a line.
+    readme_ru="$scratch/zip/$top/README.ru.txt"
+    [ "$(head -c 3 "$readme_ru" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "README.ru.txt has no UTF-8 byte-order mark"
+    iconv -f UTF-8 -t UTF-8 "$readme_ru" >/dev/null 2>&1 || fail "README.ru.txt is not UTF-8"
+    [ "$(grep -c "$(printf '\r')\$" "$readme_ru")" = "$(tr -cd '\n' <"$readme_ru" | wc -l)" ] ||
+        fail "README.ru.txt is not CR LF throughout"
+    # One byte a character once the UTF-8 continuation bytes are gone.
+    too_wide=$(tr -d '\r' <"$readme_ru" | LC_ALL=C sed 's/[\x80-\xbf]//g' | awk 'length > 78' | head -3)
+    if [ -z "$too_wide" ]; then pass "README.ru.txt: UTF-8 with BOM, CR LF, within 78 columns"; else fail "README.ru.txt: lines over 78 columns"; fi
     cmp -s "$scratch/zip/$top/ketrav.ini" examples/ketrav.ini || fail "zip: ketrav.ini is not the sample"
     # PE machine types: 0x8664 for x86-64, 0x014c for i386.
     pe_machine() {

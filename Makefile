@@ -91,7 +91,9 @@ packages: deps-packages
 	rm -rf $(PACKAGES) && mkdir -p $(PACKAGES)
 	for build in amd64 arm64 windows64; do \
 		(cd $(PACKAGE)/$$build && cpack -B $(CURDIR)/$(PACKAGE)/$$build/cpack) || exit 1; \
-		cp $(PACKAGE)/$$build/cpack/*.deb $(PACKAGE)/$$build/cpack/*.zip $(PACKAGES)/ 2>/dev/null; \
+		for made in $(PACKAGE)/$$build/cpack/*.deb $(PACKAGE)/$$build/cpack/*.zip; do \
+			[ ! -f "$$made" ] || cp "$$made" $(PACKAGES)/ || exit 1; \
+		done; \
 	done
 	cd $(PACKAGES) && sha256sum *.deb *.zip > SHA256SUMS && ls -l
 

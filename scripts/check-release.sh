@@ -173,8 +173,7 @@ for package in "$deb" "$arm_deb"; do
         fail "$(basename "$package"): no libc6 version in Depends: $(dpkg-deb -f "$package" Depends)"
 done
 # The documents name the examples the packages carry.
-for f in examples/bbs/ examples/schedule/ketrav.cron examples/schedule/ketrav.service examples/schedule/ketrav.timer \
-    examples/schedule/ketrav.logrotate; do
+for f in examples/bbs/ examples/schedule/ ketrav.cron ketrav.service ketrav.timer ketrav.logrotate; do
     grep -q "$f" README.md || fail "README.md does not name $f"
 done
 [ "$(dpkg-deb -f "$arm_deb" Architecture 2>/dev/null)" = arm64 ] || fail "$arm_deb: not arm64"

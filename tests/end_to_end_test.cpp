@@ -246,11 +246,13 @@ TEST_F(EndToEnd, ReportHeldOpenOrReadOnlyStaysAndEndsWithOne) {
     EXPECT_EQ(read_bytes("KetRAV.Rpt"), "held");
     EXPECT_FALSE(exists("KetRAV1.txt"));
     EXPECT_FALSE(exists("KetRAV2.txt"));
+    EXPECT_FALSE(exists("KetRAV3.txt"));  // the new report that could not take its place
 
     std::filesystem::permissions("KetRAV.Rpt", std::filesystem::perms::owner_read);
     run = run_ketrav("");
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_EQ(read_bytes("KetRAV.Rpt"), "held");
+    EXPECT_FALSE(exists("KetRAV3.txt"));
     std::filesystem::permissions("KetRAV.Rpt",
                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }

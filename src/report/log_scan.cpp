@@ -36,8 +36,7 @@ void scan_log(RunValues& run) {
         write_text(writing_slot, padding);
         write_text(writing_slot, substring(line, 3, 15));
         end_line(writing_slot);
-        // Wraps as a 32-bit count would, without undefined behaviour.
-        run.total = static_cast<std::int32_t>(static_cast<std::uint32_t>(run.total) + 1u);
+        count_one(run.total);
         if (run.total == 1) run.first_date = substring(line, 3, 6);
     }
     run.last_date = substring(run.line_buffer, 3, 6);

@@ -42,6 +42,11 @@ bool open_log(const std::string& path) {
     return code == run_time_code::file_not_found || code == run_time_code::path_not_found;
 }
 
+void delete_records_files() {
+    delete_file(unsorted_records_file);
+    delete_file(sorted_records_file);
+}
+
 // Writes the report under its temporary name and puts it in the report's
 // place once it is whole; the old report stays otherwise. False when the
 // report could not be put in place.
@@ -73,8 +78,7 @@ int run_report() {
     bool configuration_read = read_configuration(run);
     // What a killed run left, or a link planted in the place of a temporary
     // file, goes before anything is written; the link's target stays as it is.
-    delete_file(unsorted_records_file);
-    delete_file(sorted_records_file);
+    delete_records_files();
 
     bool log_opened = open_log(run.log_path);
     open_for_writing(unsorted_records_file, writing_slot);
@@ -96,8 +100,7 @@ int run_report() {
     // report's areas then add up to its total.
     bool whole = configuration_read && log_opened && (records_opened || run.total == 0) && report_placed &&
                  data_losses() == losses_before && run.records_sorted == run.total;
-    delete_file(unsorted_records_file);
-    delete_file(sorted_records_file);
+    delete_records_files();
     release_directory();
     return whole ? exit_whole_report : exit_report_not_whole;
 }

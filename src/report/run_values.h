@@ -23,6 +23,12 @@ struct RunValues {
     std::int32_t records_sorted = 0;
 };
 
+// One more in a 32-bit count: wraps as a 32-bit count would, without
+// undefined behaviour.
+inline void count_one(std::int32_t& count) {
+    count = static_cast<std::int32_t>(static_cast<std::uint32_t>(count) + 1u);
+}
+
 inline constexpr const char* banner_text = " KetRAV v" KETRAV_VERSION " ";
 // The header's columns are laid out for a banner of 15 characters.
 static_assert(std::char_traits<char>::length(banner_text) == 15, "the banner must stay 15 characters");

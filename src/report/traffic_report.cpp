@@ -85,13 +85,12 @@ void write_traffic_report(RunValues& run) {
     run.records_sorted = 0;
     while (at_end(reading_slot) == truth_false) {
         read_line_into(reading_slot, run.line_buffer);
-        run.records_sorted = static_cast<std::int32_t>(static_cast<std::uint32_t>(run.records_sorted) + 1u);
+        count_one(run.records_sorted);
         // The key stays a view into the record until the area changes: most
         // records repeat the area before them.
         std::string_view key = trimmed_prefix(run.line_buffer, area_key_columns);
         if (key == run.current_area) {
-            // Wraps as a 32-bit count would, without undefined behaviour.
-            run.area_count = static_cast<std::int32_t>(static_cast<std::uint32_t>(run.area_count) + 1u);
+            count_one(run.area_count);
             continue;
         }
         // Records with a blank tag form a group that is counted but never

@@ -7,14 +7,13 @@
 #include "platform/find_files.h"
 #include "services/run_time_errors.h"
 #include "services/service_locks.h"
+#include "services/text_files.h"
 #include "services/truth.h"
 
 namespace ketrav::services {
 namespace {
 
 constexpr std::size_t longest_pattern = 256;
-// As open_for_reading cuts a name.
-constexpr std::size_t longest_name = 255;
 
 bool is_separator(char c) { return c == '\\' || c == '/' || c == ':'; }
 
@@ -49,7 +48,7 @@ int delete_matches(const std::string& directory, platform::OsHandle search, plat
 std::int32_t file_exists(const std::string& given_name) {
     std::string name;
     try {
-        name = given_name.substr(0, longest_name);
+        name = given_name.substr(0, longest_file_name);
     } catch (const std::bad_alloc&) {
         return truth_false;
     }

@@ -15,7 +15,6 @@ namespace {
 constexpr char carriage_return = '\r';
 constexpr char line_feed = '\n';
 constexpr char end_of_file_mark = '\x1A';
-constexpr std::size_t longest_name = 255;
 
 int code_of(const platform::OsStatus& status) { return os_error_code(status.error); }
 
@@ -49,17 +48,17 @@ int look_at_next_byte(OpenFile& file, bool& has_byte) {
     return 0;
 }
 
-// Closes and forgets an entry; the code of the first failure, or 0. A disk
-// file open for writing is cut at its pointer first, when `cut_written` says,
-// and then a failed cut or close counts as a data loss: what was written
-// may not be what the file holds. A close that the system refuses leaves the
-// handle open, and then the entry stays, when `keep_refused` says, so that
-// the handle (and its lock on the file) is still accounted for and a later
-// close can end it; a handle the system no longer knows is forgotten.
-int release(OpenFile* file, bool cut_written, bool keep_refused) {
+// Closes and forgets an entry; the code of the first failure, or 0. A close
+// asked for (not an open given up) first cuts a disk file open for writing
+// at its pointer, and then a failed cut or close counts as a data loss: what
+// was written may not be what the file holds. Such a close, refused by the
+// system, leaves the handle open, and then the entry stays, so that the
+// handle (and its lock on the file) is still accounted for and a later close
+// can end it; a handle the system no longer knows is forgotten.
+int release(OpenFile* file, bool asked_for) {
     int failure = 0;
     platform::OsHandle handle = file->handle;
-    bool written = cut_written && file->mode == FileMode::writing;
+    bool written = asked_for && file->mode == FileMode::writing;
     bool cut = written && file->kind == platform::FileKind::disk;
     bool lost = false;
     if (cut) {
@@ -70,7 +69,7 @@ int release(OpenFile* file, bool cut_written, bool keep_refused) {
     platform::OsStatus closed = os_call([&] { return platform::close_handle(handle); });
     if (written && (lost || !closed.ok)) count_data_loss();
     if (!closed.ok && !failure) failure = code_of(closed);
-    if (!closed.ok && keep_refused && closed.error != platform::error_invalid_handle) return failure;
+    if (!closed.ok && asked_for && closed.error != platform::error_invalid_handle) return failure;
     if (!remove_open_file(file)) failure = run_time_code::file_table_damaged;
     return failure;
 }
@@ -78,7 +77,7 @@ int release(OpenFile* file, bool cut_written, bool keep_refused) {
 // Gives up an open that got as far as the OS: drops the entry and closes
 // the file without cutting it, then records the code.
 void abandon_open(OpenFile* file, int code) {
-    int failure = release(file, false, false);
+    int failure = release(file, false);
     record_error(failure == run_time_code::file_table_damaged ? failure : code);
 }
 
@@ -86,7 +85,7 @@ void open_in_slot(const std::string& given_name, Slot slot, FileMode mode) {
     LockHeld held(open_lock());
     std::string name;
     try {
-        name = given_name.substr(0, longest_name);
+        name = given_name.substr(0, longest_file_name);
     } catch (const std::bad_alloc&) {
         record_data_loss(run_time_code::out_of_memory);
         return;
@@ -231,7 +230,7 @@ void end_line(Slot slot) {
 void close_file(Slot slot) {
     OpenFile* file = find_open_file(slot);
     if (!file) return;
-    if (int failure = release(file, true, true)) record_error(failure);
+    if (int failure = release(file, true)) record_error(failure);
 }
 
 void close_all() {
@@ -239,7 +238,7 @@ void close_all() {
     // Each entry once, newest first: one whose close is refused stays.
     for (OpenFile* file = newest_open_file(); file;) {
         OpenFile* older = next_open_file(file);
-        int failure = release(file, true, true);
+        int failure = release(file, true);
         if (failure && !first_failure) first_failure = failure;
         file = older;
     }

@@ -3,6 +3,7 @@
 // neutral result; nothing here ever stops the run.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,6 +14,9 @@ namespace ketrav::services {
 
 // The number under which a file is open: 0 to 32767.
 using Slot = std::int16_t;
+
+// A file name is cut to this many characters, as Windows cuts it.
+inline constexpr std::size_t longest_file_name = 255;
 
 // Opens an existing disk file for reading under `slot`. A file of another
 // kind (device, pipe) opens, but reads as an empty file.

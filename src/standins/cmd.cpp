@@ -1,7 +1,8 @@
 // cmd: "cmd /c COMMAND" for POSIX systems, where the system has no Windows
 // command interpreter. It knows pipelines, '<', '>' and '>>', and the
 // builtins `type` and `exit`; any other word is a program, looked up in
-// cmd's own directory first, then along the absolute PATH entries. Its files
+// cmd's own directory first, then along the absolute PATH entries (sort only
+// beside cmd and in the helper directories). Its files
 // open by the program's own rules, as Windows' cmd would find them. It prints no messages: its
 // exit status tells, and KetRAV's run writes nothing to the console.
 #include <cstdio>
@@ -79,6 +80,10 @@ int main(int argc, char** argv) {
     if (!ketrav::standins::parse_pipeline(command, stages)) {
         return 1;
     }
+    // sort is always the stand-in: the system's orders lines by other rules
+    // (letter case, the locale) and splits them at LF.
+    for (ketrav::platform::PipelineStage& stage : stages)
+        stage.helper_only = !stage.words.empty() && lower(stage.words[0]) == "sort";
     // A lone exit ends cmd itself with its status.
     if (stages.size() == 1 && !stages[0].words.empty() && lower(stages[0].words[0]) == "exit" &&
         stages[0].output.empty() && stages[0].input.empty())

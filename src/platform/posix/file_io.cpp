@@ -33,7 +33,12 @@ void posix::note_private_descriptor(int fd) {
     note_handle_opened();
 }
 
-OsStatus posix::hold_for_removal(const std::string& path, int& held) {
+OsStatus posix::hold_for_removal(const std::string& path, const struct stat& info, int& held) {
+    held = -1;
+    if (S_ISDIR(info.st_mode)) return OsStatus::failure(error_access_denied);
+    if (!S_ISREG(info.st_mode)) return OsStatus::success();
+    // Windows refuses a read-only file, whoever asks.
+    if (!(info.st_mode & S_IWUSR)) return OsStatus::failure(error_access_denied);
     held = sys_open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
     if (held < 0) return OsStatus::success();
     if (sys_flock(held, LOCK_EX | LOCK_NB) == 0) return OsStatus::success();

@@ -1,6 +1,8 @@
 // POSIX only: what the file backend shares with the process backend.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
@@ -16,10 +18,11 @@ const std::vector<int>& inheritable_descriptors();
 // scratch file): close_handle closes it.
 void note_private_descriptor(int fd);
 
-// Windows removes no file that an open holds. Every open of this layer holds
-// a lock, so the lock taken here tells whether one does: the descriptor (or
-// -1 when the file cannot be opened to tell, a link or another user's file),
-// to be closed once the file is gone, or the sharing violation (32).
-OsStatus hold_for_removal(const std::string& path, int& held);
+// Windows' refusals before a file is deleted or replaced: a directory or a
+// read-only file (5), a file that an open holds (32). Every open of this
+// layer holds a lock, so the lock taken here tells whether one does; `held`
+// is then the descriptor to close once the file is gone (-1 when there is
+// none: not a regular file, or one that cannot be opened to tell).
+OsStatus hold_for_removal(const std::string& path, const struct stat& info, int& held);
 
 }  // namespace ketrav::platform::posix

@@ -20,13 +20,9 @@ OsStatus replace_file(const std::string& from, const std::string& to) {
     struct stat info {};
     int held = -1;
     if (posix::sys_lstat(target.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode)) return OsStatus::failure(error_access_denied);
-        if (S_ISREG(info.st_mode)) {
-            if (!(info.st_mode & S_IWUSR)) return OsStatus::failure(error_access_denied);
-            // Held across the rename, so that no open slips in between.
-            OsStatus free = posix::hold_for_removal(target, held);
-            if (!free.ok) return free;
-        }
+        // Held across the rename, so that no open slips in between.
+        OsStatus free = posix::hold_for_removal(target, info, held);
+        if (!free.ok) return free;
     } else if (errno != ENOENT) {
         return posix::errno_status();
     }

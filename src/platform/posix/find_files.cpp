@@ -107,14 +107,9 @@ OsStatus delete_file(const std::string& name) {
     struct stat info {};
     if (posix::sys_lstat(path.c_str(), &info) != 0)
         return errno == ENOENT ? posix::missing_status(path) : posix::errno_status();
-    if (S_ISDIR(info.st_mode)) return OsStatus::failure(error_access_denied);
-    // Windows refuses to delete a read-only file, whoever asks.
-    if (S_ISREG(info.st_mode) && !(info.st_mode & S_IWUSR)) return OsStatus::failure(error_access_denied);
     int held = -1;
-    if (S_ISREG(info.st_mode)) {
-        OsStatus free = posix::hold_for_removal(path, held);
-        if (!free.ok) return free;
-    }
+    OsStatus free = posix::hold_for_removal(path, info, held);
+    if (!free.ok) return free;
     OsStatus status = posix::sys_unlink(path.c_str()) == 0 ? OsStatus::success() : posix::errno_status();
     if (held >= 0) posix::sys_close(held);
     return status;

@@ -23,12 +23,6 @@ namespace {
 
 constexpr int failed_stage = 1;
 
-std::string lower(std::string word) {
-    for (char& c : word)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return word;
-}
-
 // Puts `fd` on `target` for the program to come. When the two are already
 // one (the descriptor was free because the parent started with it closed),
 // dup2 would do nothing and leave close-on-exec set: clear it instead.
@@ -80,10 +74,9 @@ bool redirect(const std::string& name, FileAccess access, bool append, int targe
         _exit(status);
     }
     std::string program;
-    // sort is always the stand-in: the system's orders lines by other rules
-    // (letter case, the locale) and splits them at LF.
-    bool helper = lower(stage.words[0]) == "sort";
-    if (!(helper ? posix::find_helper(stage.words[0], program) : posix::find_program(stage.words[0], program)).ok) {
+    bool found = stage.helper_only ? posix::find_helper(stage.words[0], program).ok
+                                   : posix::find_program(stage.words[0], program).ok;
+    if (!found) {
         _exit(failed_stage);
     }
     std::vector<std::string> words = stage.words;

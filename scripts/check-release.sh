@@ -196,17 +196,21 @@ if [ -f "$zip" ]; then
         fail "zip contents: $(tr '\n' ' ' <"$scratch/zip.txt")"
     fi
     mkdir -p "$scratch/zip" && (cd "$scratch/zip" && cmake -E tar xf "$root/$zip")
-    # README.txt: every line ends with CR LF.
-    if [ "$(tr -cd '\n' <"$scratch/zip/$top/README.txt" | wc -c)" -gt 0 ] &&
-        [ "$(grep -c "$(printf '\r')\$" "$scratch/zip/$top/README.txt")" = "$(tr -cd '\n' <"$scratch/zip/$top/README.txt" | wc -c)" ]; then
-        pass "README.txt has CR LF line ends"
-    else
-        fail "README.txt is not CR LF throughout"
-    fi
+    # A text for Notepad: lines, each ended by CR LF.
+    crlf_throughout() {
+        lines=$(tr -cd '\n' <"$1" | wc -c)
+        [ "$lines" -gt 0 ] && [ "$(grep -c "$(printf '\r')\$" "$1")" = "$lines" ]
+    }
+    # The lines of a text over 78 characters (UTF-8: one byte a character
+    # once the continuation bytes are gone).
+    wider_than_78() {
+        tr -d '\r' <"$1" | LC_ALL=C sed 's/[\x80-\xbf]//g' | awk 'length > 78' | head -3
+    }
+    readme_txt="$scratch/zip/$top/README.txt"
+    if crlf_throughout "$readme_txt"; then pass "README.txt has CR LF line ends"; else fail "README.txt is not CR LF throughout"; fi
     # Plain text for Notepad: at most 78 columns, no Markdown markup, and
     # every example it names.
-    readme_txt="$scratch/zip/$top/README.txt"
-    too_wide=$(tr -d '\r' <"$readme_txt" | awk 'length > 78' | head -3)
+    too_wide=$(wider_than_78 "$readme_txt")
     [ -z "$too_wide" ] || fail "README.txt: lines over 78 columns: $too_wide"
     if tr -d '\r' <"$readme_txt" | grep -nE '^#|`|^\||\*\*|\]\(' >"$scratch/markup.txt"; then
         fail "README.txt: Markdown markup: $(head -3 "$scratch/markup.txt")"
@@ -221,11 +225,12 @@ if [ -f "$zip" ]; then
     readme_ru="$scratch/zip/$top/README.ru.txt"
     [ "$(head -c 3 "$readme_ru" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "README.ru.txt has no UTF-8 byte-order mark"
     iconv -f UTF-8 -t UTF-8 "$readme_ru" >/dev/null 2>&1 || fail "README.ru.txt is not UTF-8"
-    [ "$(grep -c "$(printf '\r')\$" "$readme_ru")" = "$(tr -cd '\n' <"$readme_ru" | wc -l)" ] ||
-        fail "README.ru.txt is not CR LF throughout"
-    # One byte a character once the UTF-8 continuation bytes are gone.
-    too_wide=$(tr -d '\r' <"$readme_ru" | LC_ALL=C sed 's/[\x80-\xbf]//g' | awk 'length > 78' | head -3)
-    if [ -z "$too_wide" ]; then pass "README.ru.txt: UTF-8 with BOM, CR LF, within 78 columns"; else fail "README.ru.txt: lines over 78 columns"; fi
+    crlf_throughout "$readme_ru" || fail "README.ru.txt is not CR LF throughout"
+    if [ -z "$(wider_than_78 "$readme_ru")" ]; then
+        pass "README.ru.txt: UTF-8 with BOM, CR LF, within 78 columns"
+    else
+        fail "README.ru.txt: lines over 78 columns"
+    fi
     cmp -s "$scratch/zip/$top/ketrav.ini" examples/ketrav.ini || fail "zip: ketrav.ini is not the sample"
     # PE machine types: 0x8664 for x86-64, 0x014c for i386.
     pe_machine() {

@@ -274,7 +274,7 @@ TEST_F(EndToEnd, ASecondRunTouchesNothingOfTheFirst) {
     write_bytes("KetRAV.Rpt", "old");
     write_bytes("KetRAV1.txt", "the first run's records");
     ketrav::platform::OsHandle first_run;
-    ASSERT_TRUE(ketrav::platform::claim_current_directory(first_run).ok);
+    ASSERT_TRUE(ketrav::platform::claim_current_directory("KetRAV.lck", first_run).ok);
     KetravRun second = run_ketrav("");
     EXPECT_EQ(second.exit_code, 1);
     EXPECT_EQ(read_bytes("KetRAV.Rpt"), "old");

@@ -24,7 +24,7 @@ int child_main(int argc, char** argv) {
     OsHandle handle;
     OsStatus status;
     if (job == "claim") {
-        status = claim_current_directory(handle);
+        status = claim_current_directory("run.lck", handle);
     } else if (argc >= 4 && job == "open") {
         status = open_file(argv[3], FileAccess::read, handle);
     } else if (argc >= 4 && job == "delete") {
@@ -69,7 +69,7 @@ TEST(PlatformFiles, SecondOpenInAnotherProcessIsASharingViolation) {
     std::string deleter = ketrav::testing::child_command("delete held.txt");
     EXPECT_EQ(ketrav::testing::run_and_wait(deleter), static_cast<long>(error_sharing_violation));
     OsHandle claim;
-    ASSERT_TRUE(claim_current_directory(claim).ok);
+    ASSERT_TRUE(claim_current_directory("run.lck", claim).ok);
     EXPECT_EQ(ketrav::testing::run_and_wait(ketrav::testing::child_command("claim")),
               static_cast<long>(error_sharing_violation));
     close_handle(claim);

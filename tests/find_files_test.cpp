@@ -102,25 +102,41 @@ TEST(PlatformFind, DeleteAndReplaceRefuseReadOnlyAndHeldFiles) {
     EXPECT_TRUE(ketrav::testing::exists("locked.txt"));
     EXPECT_EQ(delete_file("plain.txt").error, error_file_not_found);
 
-    write_bytes("new.txt", "new");
-    EXPECT_EQ(replace_file("new.txt", "locked.txt").error, error_access_denied);
+    // A new file that is to replace one: refused where a delete is, with
+    // nothing made; put in place only when completed, removed otherwise.
+    OsHandle file;
+    Replacement replacement;
+    EXPECT_EQ(open_replacement("locked.txt", "new.txt", file, replacement).error, error_access_denied);
+    EXPECT_FALSE(ketrav::testing::exists("new.txt"));
     EXPECT_EQ(read_bytes("locked.txt"), "l");
 
     write_bytes("held.txt", "held");
     OsHandle holder;
     ASSERT_TRUE(open_file("held.txt", FileAccess::read, holder).ok);
     EXPECT_FALSE(delete_file("held.txt").ok);
-    EXPECT_FALSE(replace_file("new.txt", "held.txt").ok);
+    EXPECT_EQ(open_replacement("held.txt", "new.txt", file, replacement).error, error_sharing_violation);
     close_handle(holder);
     EXPECT_EQ(read_bytes("held.txt"), "held");
-    EXPECT_EQ(read_bytes("new.txt"), "new");
+    EXPECT_FALSE(ketrav::testing::exists("new.txt"));
 
-    EXPECT_TRUE(replace_file("new.txt", "held.txt").ok);
+    std::uint32_t written = 0;
+    ASSERT_TRUE(open_replacement("held.txt", "new.txt", file, replacement).ok);
+    ASSERT_TRUE(write_file(file, "new", 3, written).ok);
+    EXPECT_EQ(read_bytes("held.txt"), "held");
+    EXPECT_TRUE(complete_replacement(file, replacement).ok);
     EXPECT_EQ(read_bytes("held.txt"), "new");
     EXPECT_FALSE(ketrav::testing::exists("new.txt"));
-    write_bytes("another.txt", "another");
-    EXPECT_TRUE(replace_file("another.txt", "fresh.txt").ok);
-    EXPECT_EQ(read_bytes("fresh.txt"), "another");
+
+    ASSERT_TRUE(open_replacement("held.txt", "new.txt", file, replacement).ok);
+    ASSERT_TRUE(write_file(file, "part", 4, written).ok);
+    EXPECT_TRUE(abandon_replacement(file, replacement).ok);
+    EXPECT_EQ(read_bytes("held.txt"), "new");
+    EXPECT_FALSE(ketrav::testing::exists("new.txt"));
+
+    ASSERT_TRUE(open_replacement("fresh.txt", "new.txt", file, replacement).ok);
+    ASSERT_TRUE(write_file(file, "fresh", 5, written).ok);
+    EXPECT_TRUE(complete_replacement(file, replacement).ok);
+    EXPECT_EQ(read_bytes("fresh.txt"), "fresh");
     EXPECT_TRUE(delete_file("held.txt").ok);
 }
 
@@ -139,31 +155,53 @@ TEST(PlatformFind, LinksAreNeverWrittenThroughAndOnlyOwnLinksAreFollowed) {
     EXPECT_TRUE(delete_file("planted.txt").ok);
     EXPECT_EQ(read_bytes("victim.txt"), "victim");
 
+    // The sysop's own link is followed once; the new file is made beside its
+    // target, under a name of this directory's own, and leaves nothing there.
     fs::create_directory("posting");
     fs::create_symlink("posting/traffic.rpt", "own.rpt");
-    std::string target;
-    EXPECT_TRUE(own_link_target("own.rpt", target).ok);
-    EXPECT_EQ(target, "./posting/traffic.rpt");  // not made yet: the place the link names
-    write_bytes("posting/traffic.rpt", "");
-    EXPECT_TRUE(own_link_target("own.rpt", target).ok);
-    EXPECT_EQ(target, fs::canonical("posting/traffic.rpt").string());
-    EXPECT_TRUE(own_link_target("victim.txt", target).ok);
-    EXPECT_EQ(target, "victim.txt");
+    auto replace = [](const std::string& name, const std::string& text) {
+        OsHandle file;
+        Replacement replacement;
+        OsStatus opened = open_replacement(name, "new.txt", file, replacement);
+        if (!opened.ok) return opened;
+        std::uint32_t written = 0;
+        write_file(file, text.data(), static_cast<std::uint32_t>(text.size()), written);
+        return complete_replacement(file, replacement);
+    };
+    EXPECT_TRUE(replace("own.rpt", "first").ok);
+    EXPECT_EQ(read_bytes("posting/traffic.rpt"), "first");
+    EXPECT_TRUE(fs::is_symlink("own.rpt"));
+    EXPECT_EQ(std::distance(fs::directory_iterator("posting"), fs::directory_iterator()), 1);
+
+    // A link to a link is followed no further.
+    fs::create_symlink("../victim.txt", "posting/hop.rpt");
+    fs::create_symlink("posting/hop.rpt", "chain.rpt");
+    EXPECT_EQ(replace("chain.rpt", "chained").error, error_access_denied);
+    EXPECT_EQ(read_bytes("victim.txt"), "victim");
+
     if (geteuid() != 0) GTEST_SKIP() << "another user's link needs root to make";
+    // Another user's link, or another user's link on the way to the target.
     ASSERT_EQ(lchown("own.rpt", 65534, 65534), 0);
-    EXPECT_EQ(own_link_target("own.rpt", target).error, error_access_denied);
+    EXPECT_EQ(replace("own.rpt", "second").error, error_access_denied);
+    fs::create_symlink("posting", "planted-directory");
+    ASSERT_EQ(lchown("planted-directory", 65534, 65534), 0);
+    fs::create_symlink("planted-directory/traffic.rpt", "via.rpt");
+    EXPECT_EQ(replace("via.rpt", "third").error, error_access_denied);
+    EXPECT_EQ(read_bytes("posting/traffic.rpt"), "first");
 }
 #endif
 
-// The claim on a directory: one holder at a time, free again once closed.
+// The claim on a directory: one holder at a time, free again once ended,
+// and its lock file gone with it.
 TEST(PlatformFind, OneClaimOnADirectoryAtATime) {
     ScratchDirectory scratch;
     OsHandle first, second;
-    ASSERT_TRUE(claim_current_directory(first).ok);
-    EXPECT_EQ(claim_current_directory(second).error, error_sharing_violation);
-    EXPECT_TRUE(close_handle(first).ok);
-    ASSERT_TRUE(claim_current_directory(second).ok);
-    EXPECT_TRUE(close_handle(second).ok);
+    ASSERT_TRUE(claim_current_directory("run.lck", first).ok);
+    EXPECT_EQ(claim_current_directory("run.lck", second).error, error_sharing_violation);
+    EXPECT_TRUE(release_directory_claim(first).ok);
+    EXPECT_FALSE(ketrav::testing::exists("run.lck"));
+    ASSERT_TRUE(claim_current_directory("run.lck", second).ok);
+    EXPECT_TRUE(release_directory_claim(second).ok);
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ const CleanRun& clean_run() {
         ketrav::testing::ScratchDirectory scratch;
         write_bytes("KetRAV1.txt", "1");
         write_bytes("KetRAV2.txt", "2");
-        ketrav::services::claim_directory();
+        ketrav::services::claim_directory("KetRAV.lck");
         ketrav::testing::count_calls();
         ketrav::services::delete_file("KetRAV1.txt");
         ketrav::services::delete_file("KetRAV2.txt");

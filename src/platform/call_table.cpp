@@ -21,7 +21,8 @@ std::array<CallEntry, static_cast<int>(SystemCall::count)> call_table = {{
     {"create_process", nullptr},  {"wait_for_process", nullptr}, {"exit_code_of_process", nullptr},
     {"create_pipe", nullptr},     {"fork_process", nullptr},     {"duplicate_handle", nullptr},
     {"execute_program", nullptr}, {"read_file_at", nullptr},     {"rename_file", nullptr},
-    {"create_lock", nullptr},
+    {"create_lock", nullptr},     {"sync_file", nullptr},        {"set_attributes", nullptr},
+    {"read_link", nullptr},
 }};
 
 std::atomic<int> handles_open{0};

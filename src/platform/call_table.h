@@ -39,7 +39,10 @@ enum class SystemCall : int {
     execute_program,       // execve
     read_file_at,          // pread: positioning and reading in one call
     rename_file,           // rename / MoveFileExA: a file put in another's place
-    create_lock,           // CreateMutexA: the run's claim on its directory
+    create_lock,           // CreateFileA of the lock file: the run's claim on its directory
+    sync_file,             // fsync / FlushFileBuffers: a new file on disk before it replaces another
+    set_attributes,        // fchmod, fchown, fsetxattr: the old file's settings on the new one
+    read_link,             // readlinkat: the one link of the sysop's that is followed
     count
 };
 

@@ -31,6 +31,9 @@ OsStatus read_file(OsHandle handle, void* buffer, std::uint32_t size, std::uint3
 OsStatus read_file_at(OsHandle handle, std::uint64_t offset, void* buffer, std::uint32_t size,
                       std::uint32_t& bytes_read);
 OsStatus write_file(OsHandle handle, const void* data, std::uint32_t size, std::uint32_t& bytes_written);
+// The size of a disk file now: how a reader learns that the file was cut
+// under it.
+OsStatus file_size(OsHandle handle, std::uint64_t& size);
 
 // From now on, files this process and its children create get the owner's
 // read and write bits whatever the umask (the other bits follow it), so

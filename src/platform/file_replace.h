@@ -1,5 +1,6 @@
-// A finished file put in another's place in one step, so that the place
-// always holds the old file or the new one, never a part of either.
+// A new file written beside the one it is to replace and put in its place in
+// one step, so that the place always holds the old file or the whole new
+// one, never a part of either, and never the old one's settings lost.
 #pragma once
 
 #include <string>
@@ -8,15 +9,40 @@
 
 namespace ketrav::platform {
 
-// Puts `from` in the place of `to`, replacing it. Refused, with `to` left
-// exactly as it is, when `to` is read-only (5), a directory (5), or held by
-// an open in any process (32), as Windows refuses to replace such a file.
-OsStatus replace_file(const std::string& from, const std::string& to);
+// A replacement under way: what open_replacement found and holds until
+// complete_replacement or abandon_replacement ends it.
+struct Replacement {
+    OsHandle directory;  // the target's directory (POSIX): every later step is made in it
+    OsHandle old_file;   // the old file, held so that no open slips in before the rename (POSIX)
+    std::string target;     // the target's name: in `directory` on POSIX, whole on Windows
+    std::string temporary;  // the new file's name, the same way
+    bool in_place = false;  // the target is no regular file (a FIFO, a device): written into
+};
 
-// The file that writing `name` in place reaches: `name` itself, or, when it
-// is a symbolic link that belongs to this user or to root, the file at the
-// end of the link (POSIX). Another user's link is refused with 5: it may
-// have been planted to make this user's run overwrite a file of its own.
-OsStatus own_link_target(const std::string& name, std::string& target);
+// Opens for writing, with no sharing, a new file that is to take the place
+// of the file `name` reaches: `name` itself, or, when `name` is a symbolic
+// link of this user's own or root's, the one file it names (POSIX). The new
+// file is created exclusively beside its target, under `local_temporary`
+// when that is the current directory, and elsewhere under a name of this
+// directory's own (no other host's run can share it; the next run here
+// removes what a killed one left). Refused, with nothing made:
+// - 5 when the target is a directory or read-only, when `name` is a link of
+//   another user's, when a link on the way to the target is another user's,
+//   or when the target is itself a link;
+// - 32 when an open in any process holds the target.
+// A target that is not a regular file (a FIFO, a device) is opened to be
+// written into: it cannot be replaced without losing what it is.
+OsStatus open_replacement(const std::string& name, const std::string& local_temporary, OsHandle& file,
+                          Replacement& replacement);
+
+// Flushes the new file to disk, gives it the old file's mode, owner, group
+// and extended attributes (those this user may set), puts it in the
+// target's place, and flushes the directory. The file's handle and the
+// replacement's end whatever the outcome; on a failure the new file is
+// removed and the old one stays exactly as it was.
+OsStatus complete_replacement(OsHandle file, Replacement& replacement);
+
+// Closes the new file and removes it; the old one stays as it was.
+OsStatus abandon_replacement(OsHandle file, Replacement& replacement);
 
 }  // namespace ketrav::platform

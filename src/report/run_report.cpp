@@ -1,6 +1,8 @@
-// The run sequence. A failed step leaves a neutral result and the run goes
-// on with the next; what failed decides only the exit code, so that a
-// scheduler never posts a report that is not a whole account of the log.
+// The run sequence. A run either puts a whole report in the place of the
+// old one and ends with 0, or leaves the old report exactly as it was and
+// ends with 1: whether the report is whole is decided here alone, from what
+// each step hands back. A missing log is no failure: it reads as an empty
+// one (a host that has not tossed yet).
 #include "report/run_report.h"
 
 #include <cstdint>
@@ -20,26 +22,70 @@ namespace {
 
 using namespace services;
 
-// The first line of "ketrav.ini", when it names an existing file, is the log.
-// False when the file is there but could not be opened.
+// The first line of "ketrav.ini", when it names an existing file, is the
+// log. False when the file, or the file its line names, is there but could
+// not be read or looked at: the default log is then not the sysop's.
 bool read_configuration(RunValues& run) {
-    if (file_exists(configuration_file) != truth_true) return true;
-    open_for_reading(configuration_file, configuration_slot);
-    bool opened = slot_in_use(configuration_slot);
-    run.line_buffer = read_line(configuration_slot);
-    if (file_exists(run.line_buffer) == truth_true) run.log_path = run.line_buffer;
-    close_file(configuration_slot);
-    return opened;
+    Presence configuration = file_presence(configuration_file);
+    if (configuration == Presence::absent) return true;
+    if (configuration == Presence::unknown || open_for_reading(configuration_file, configuration_slot) != 0)
+        return false;
+    read_line_into(configuration_slot, run.line_buffer);
+    Presence named = file_presence(run.line_buffer);
+    if (named == Presence::present) run.log_path = run.line_buffer;
+    return close_file(configuration_slot) && named != Presence::unknown;
 }
 
-// Opens the log in the reading slot. A log that is not there reads as an
-// empty one (a host that has not tossed yet); false when it is there but
-// could not be opened (held by another program, access denied).
-bool open_log(const std::string& path) {
-    open_for_reading(path, reading_slot);
-    if (slot_in_use(reading_slot)) return true;
-    int code = last_error();
-    return code == run_time_code::file_not_found || code == run_time_code::path_not_found;
+// What a killed run left, or a link planted in the place of a temporary
+// file, goes before anything is written; the link's target stays as it is.
+// False when one is still there: it would be read as this run's own.
+bool remove_leftovers() {
+    for (const char* name : {unsorted_records_file, sorted_records_file, new_report_file}) {
+        delete_file(name);
+        if (file_presence(name) != Presence::absent) return false;
+    }
+    return true;
+}
+
+// The first pass, from the log to the unsorted records. A log that is not
+// there reads as an empty one; false when it is there but could not be
+// read whole, when it was cut under the run, or a record was not written.
+// (A log that grew under the run is whole as far as it was read: the lines
+// added are the next run's.)
+bool scan_records(RunValues& run) {
+    int log_opened = open_for_reading(run.log_path, reading_slot);
+    bool log_missing = log_opened == run_time_code::file_not_found || log_opened == run_time_code::path_not_found;
+    bool whole = (log_opened == 0 || log_missing) && open_for_writing(unsorted_records_file, writing_slot) == 0;
+    run.total = 0;
+    run.first_date.clear();
+    run.last_date.clear();
+    // A log with no lines at all then leaves the last date empty, rather
+    // than cutting it from the configuration line.
+    run.line_buffer.clear();
+    if (whole) {
+        scan_log(run);
+        whole = still_holds_what_was_read(reading_slot);
+    }
+    return close_all() && whole;
+}
+
+// The second pass: the report, written beside its place and put there only
+// when every record came back from the sort and every byte was written.
+bool write_report(RunValues& run, std::uint32_t memory_failures_before) {
+    if (open_for_reading(sorted_records_file, reading_slot) != 0) return false;
+    if (open_replacement(report_file, new_report_file, writing_slot) != 0) {
+        close_all();
+        return false;
+    }
+    write_traffic_report(run);
+    bool whole = close_file(reading_slot) && run.records_sorted == run.total &&
+                 memory_failures() == memory_failures_before;
+    if (!whole) {
+        // The new report goes; the old one stays as it was.
+        close_all();
+        return false;
+    }
+    return complete_replacement(writing_slot);
 }
 
 void delete_records_files() {
@@ -47,59 +93,20 @@ void delete_records_files() {
     delete_file(sorted_records_file);
 }
 
-// Writes the report under its temporary name and puts it in the report's
-// place once it is whole; the old report stays otherwise. False when the
-// report could not be put in place.
-bool write_report(RunValues& run) {
-    std::string target, temporary;
-    if (!replacement_names(report_file, new_report_file, target, temporary)) return false;
-    // A link planted in its place goes first, as for the other temporary files.
-    delete_file(temporary);
-    open_for_writing(temporary, writing_slot);
-    bool opened = slot_in_use(writing_slot);
-    std::uint32_t losses_before = data_losses();
-    write_traffic_report(run);
-    close_all();
-    if (opened && data_losses() == losses_before && replace_file(temporary, target)) return true;
-    // Also after a refused open, which may have made the file.
-    delete_file(temporary);
-    return false;
-}
-
 }  // namespace
 
 int run_report() {
-    // Another run under way here: its files and report are left alone.
-    if (!claim_directory()) return exit_report_not_whole;
-    std::uint32_t losses_before = data_losses();
+    // Another run under way here, or no way to know that none is: its files
+    // and the report are left alone.
+    if (!claim_directory(lock_file)) return exit_report_not_whole;
+    std::uint32_t memory_failures_before = memory_failures();
     RunValues run;
     run.banner = banner_text;
     run.log_path = default_log_path;
-    bool configuration_read = read_configuration(run);
-    // What a killed run left, or a link planted in the place of a temporary
-    // file, goes before anything is written; the link's target stays as it is.
-    delete_records_files();
-
-    bool log_opened = open_log(run.log_path);
-    open_for_writing(unsorted_records_file, writing_slot);
-    bool records_opened = slot_in_use(writing_slot);
-    run.total = 0;
-    run.first_date.clear();
-    run.last_date.clear();
-    // A log with no lines at all then leaves the last date empty, rather
-    // than cutting it from the configuration line.
-    run.line_buffer.clear();
-    scan_log(run);
-    close_all();
-
-    sort_area_records();
-
-    open_for_reading(sorted_records_file, reading_slot);
-    bool report_placed = write_report(run);
-    // Every read and write whole, and every record back from the sort: the
-    // report's areas then add up to its total.
-    bool whole = configuration_read && log_opened && (records_opened || run.total == 0) && report_placed &&
-                 data_losses() == losses_before && run.records_sorted == run.total;
+    // Each step only after every step before it was whole: a run that
+    // cannot make a whole report stops, and changes nothing of the old one.
+    bool whole = remove_leftovers() && read_configuration(run) && scan_records(run) && sort_area_records() &&
+                 write_report(run, memory_failures_before);
     delete_records_files();
     release_directory();
     return whole ? exit_whole_report : exit_report_not_whole;

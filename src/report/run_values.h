@@ -39,8 +39,11 @@ inline constexpr const char* sorted_records_file = "KetRAV2.txt";
 inline constexpr const char* report_file = "KetRAV.Rpt";
 // The new report until it is whole: written beside the report and then put
 // in its place in one step, so that a run that fails midway leaves the old
-// report standing.
+// report standing. (Beside a report that a link puts in another directory,
+// the new one has a name of this host directory's own.)
 inline constexpr const char* new_report_file = "KetRAV3.txt";
+// Locked while a run is under way here, and removed when it ends.
+inline constexpr const char* lock_file = "KetRAV.lck";
 inline constexpr const char* sorting_command = "cmd /c type KetRAV1.txt |sort >KetRAV2.txt";
 
 // Slot 1 holds the file a pass reads, slot 2 the file it writes, slot 3 the

@@ -6,6 +6,6 @@
 
 namespace ketrav::report {
 
-void sort_area_records() { services::run_command(sorting_command, services::show_normal, true, false); }
+bool sort_area_records() { return services::run_command_successfully(sorting_command, services::show_normal); }
 
 }  // namespace ketrav::report

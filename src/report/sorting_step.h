@@ -5,7 +5,8 @@
 namespace ketrav::report {
 
 // Runs the fixed sorting command in the current directory and waits for it.
-// Its exit status is not looked at.
-void sort_area_records();
+// True when it ran to its end with exit code 0: any other end may have left
+// the sorted records short, or left none at all.
+bool sort_area_records();
 
 }  // namespace ketrav::report

@@ -15,4 +15,9 @@ inline constexpr std::uint16_t show_normal = 1;
 // recorded error code when it cannot start.
 std::int32_t run_command(const std::string& command_line, std::uint16_t window_style, bool wait, bool inherit_handles);
 
+// Runs `command_line` as run_command does with `wait`, and tells whether it
+// ran to its end with exit code 0: false when it could not start, could not
+// be waited for, or ended with any other code.
+bool run_command_successfully(const std::string& command_line, std::uint16_t window_style);
+
 }  // namespace ketrav::services

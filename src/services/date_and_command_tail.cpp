@@ -103,7 +103,7 @@ std::string command_tail(std::int32_t n) {
         if (n < 0) return {};
         return nth_parameter(tail, n);
     } catch (const std::bad_alloc&) {
-        record_data_loss(run_time_code::out_of_memory);
+        record_memory_failure();
         return {};
     }
 }

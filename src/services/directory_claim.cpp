@@ -12,10 +12,10 @@ platform::OsHandle claim;
 
 }  // namespace
 
-bool claim_directory() {
+bool claim_directory(const std::string& lock_name) {
     if (claim.valid()) return true;
-    platform::OsStatus claimed = os_call([&] { return platform::claim_current_directory(claim); });
-    if (claimed.ok || claimed.error != platform::error_sharing_violation) return true;
+    platform::OsStatus claimed = os_call([&] { return platform::claim_current_directory(lock_name, claim); });
+    if (claimed.ok) return true;
     record_error(os_error_code(claimed.error));
     return false;
 }
@@ -23,7 +23,7 @@ bool claim_directory() {
 void release_directory() {
     if (!claim.valid()) return;
     // A close refused leaves the claim held, and accounted for here.
-    if (os_call([&] { return platform::close_handle(claim); }).ok) claim = platform::OsHandle{};
+    os_call([&] { return platform::release_directory_claim(claim); });
 }
 
 }  // namespace ketrav::services

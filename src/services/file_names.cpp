@@ -3,7 +3,6 @@
 
 #include <new>
 
-#include "platform/file_replace.h"
 #include "platform/find_files.h"
 #include "services/run_time_errors.h"
 #include "services/service_locks.h"
@@ -43,23 +42,43 @@ int delete_matches(const std::string& directory, platform::OsHandle search, plat
     }
 }
 
+// The codes of a search that says the name is not there, or cannot be a
+// file's name at all; any other failure leaves the question open.
+bool names_nothing(platform::OsError error) {
+    constexpr platform::OsError invalid_name = 123, bad_path_name = 161;
+    switch (error) {
+        case platform::error_file_not_found:
+        case platform::error_path_not_found:
+        case platform::error_no_more_files:
+        case platform::error_invalid_parameter:
+        case platform::error_filename_too_long:
+        case invalid_name:
+        case bad_path_name: return true;
+        default: return false;
+    }
+}
+
 }  // namespace
 
-std::int32_t file_exists(const std::string& given_name) {
+Presence file_presence(const std::string& given_name) {
     std::string name;
     try {
         name = given_name.substr(0, longest_file_name);
     } catch (const std::bad_alloc&) {
-        return truth_false;
+        return Presence::unknown;
     }
-    if (name.empty() || name.find_first_of("?*") != std::string::npos || name.back() == ':') return truth_false;
+    if (name.empty() || name.find_first_of("?*") != std::string::npos || name.back() == ':') return Presence::absent;
     platform::OsHandle search;
     platform::FoundEntry entry;
     platform::OsStatus found = os_call([&] { return platform::find_first(name, search, entry); });
-    if (!found.ok) return truth_false;
+    if (!found.ok) return names_nothing(found.error) ? Presence::absent : Presence::unknown;
     os_call([&] { return platform::find_close(search); });
     constexpr std::uint32_t not_a_file = platform::attribute_directory | platform::attribute_volume_label;
-    return (entry.attributes & not_a_file) ? truth_false : truth_true;
+    return (entry.attributes & not_a_file) ? Presence::absent : Presence::present;
+}
+
+std::int32_t file_exists(const std::string& name) {
+    return file_presence(name) == Presence::present ? truth_true : truth_false;
 }
 
 void delete_file(const std::string& given_name) {
@@ -71,7 +90,7 @@ void delete_file(const std::string& given_name) {
         if (is_separator(pattern.back())) pattern += "*.*";
         directory = directory_part(pattern);
     } catch (const std::bad_alloc&) {
-        return record_data_loss(run_time_code::out_of_memory);
+        return record_memory_failure();
     }
     platform::OsHandle search;
     platform::FoundEntry entry;
@@ -85,28 +104,6 @@ void delete_file(const std::string& given_name) {
     }
     os_call([&] { return platform::find_close(search); });
     if (failure) record_error(failure);
-}
-
-bool replacement_names(const std::string& name, const std::string& temporary_name, std::string& target,
-                       std::string& temporary) {
-    try {
-        platform::OsStatus resolved = os_call([&] { return platform::own_link_target(name, target); });
-        if (!resolved.ok) {
-            record_error(os_error_code(resolved.error));
-            return false;
-        }
-        temporary = directory_part(target) + temporary_name;
-    } catch (const std::bad_alloc&) {
-        record_data_loss(run_time_code::out_of_memory);
-        return false;
-    }
-    return true;
-}
-
-bool replace_file(const std::string& from, const std::string& to) {
-    platform::OsStatus replaced = os_call([&] { return platform::replace_file(from, to); });
-    if (!replaced.ok) record_error(os_error_code(replaced.error));
-    return replaced.ok;
 }
 
 }  // namespace ketrav::services

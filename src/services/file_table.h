@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/file_io.h"
+#include "platform/file_replace.h"
 #include "services/text_files.h"
 
 namespace ketrav::services {
@@ -21,6 +22,13 @@ struct OpenFile {
     platform::FileKind kind = platform::FileKind::disk;
     FileMode mode = FileMode::reading;
     std::string name;  // at most 255 characters
+    // A read or write on it lost bytes, or memory ran out for a line read
+    // from it: what closing the file tells its caller.
+    bool damaged = false;
+    // A new file that is to take another's place (open_replacement): closed
+    // only by complete_replacement, removed by any other close.
+    bool replacing = false;
+    platform::Replacement replacement;
     // Reading only: the next unread byte is block[buffer_position], at file
     // offset buffer_start + buffer_position.
     std::uint64_t buffer_start = 0;

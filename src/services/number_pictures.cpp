@@ -188,7 +188,7 @@ std::string format_picture(const std::string& picture, const Extended& value) {
                                                                    : laid_out(parsed.field, decimal_expansion(value));
         return picture.substr(0, parsed.begin) + field + picture.substr(parsed.end);
     } catch (const std::bad_alloc&) {
-        record_data_loss(run_time_code::out_of_memory);
+        record_memory_failure();
         return {};
     }
 }

@@ -9,7 +9,7 @@ namespace ketrav::services {
 namespace {
 
 int last_recorded = 0;
-std::uint32_t losses = 0;
+std::uint32_t memory_failures_seen = 0;
 
 // OS errors 1 to 39, one by one; index 0 is unused.
 constexpr std::array<unsigned char, 40> low_os_errors = {
@@ -31,14 +31,12 @@ void record_error(int code) {
 
 int last_error() { return last_recorded; }
 
-void record_data_loss(int code) {
-    count_data_loss();
-    record_error(code);
+void record_memory_failure() {
+    ++memory_failures_seen;
+    record_error(run_time_code::out_of_memory);
 }
 
-void count_data_loss() { ++losses; }
-
-std::uint32_t data_losses() { return losses; }
+std::uint32_t memory_failures() { return memory_failures_seen; }
 
 int os_error_code(std::uint32_t os_error) {
     if (os_error < low_os_errors.size()) return low_os_errors[os_error];

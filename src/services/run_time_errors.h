@@ -33,15 +33,13 @@ void record_error(int code);
 // The last code recorded; 0 until the first failure. Never cleared.
 int last_error();
 
-// Records `code` for a failure that lost data: bytes of a file not read or
-// not written whole, or a text that memory could not hold. Other failures
-// leave every byte where it was (a missing file, a title too wide).
-void record_data_loss(int code);
-// Counts a data loss whose code its caller records later.
-void count_data_loss();
-// How many failures have lost data so far. Never reset: a caller compares
-// two counts to learn whether a step lost any.
-std::uint32_t data_losses();
+// Records the out-of-memory code (7) for a service that hands back a plain
+// text, number or nothing, and so has no result that could tell the caller:
+// the text it gave may be short. Counted, apart from every other failure.
+void record_memory_failure();
+// How many times memory has run out so far. Never reset: a caller compares
+// two counts to learn whether a step lost any text.
+std::uint32_t memory_failures();
 
 // The run-time error code for a Windows system error code; 0 for 0. (Named
 // for what it reads: an OS error code.)

@@ -19,7 +19,7 @@ void fill_into(std::string& text, std::int32_t count, char byte) {
     try {
         text.assign(static_cast<std::size_t>(count), byte);
     } catch (const std::bad_alloc&) {
-        record_data_loss(run_time_code::out_of_memory);
+        record_memory_failure();
     }
 }
 
@@ -66,7 +66,7 @@ std::string substring(const std::string& text, std::int32_t start, std::int32_t 
     try {
         return text.substr(static_cast<std::size_t>(start) - 1, static_cast<std::size_t>(length));
     } catch (const std::bad_alloc&) {
-        record_data_loss(run_time_code::out_of_memory);
+        record_memory_failure();
         return text;
     }
 }
@@ -116,7 +116,7 @@ void set_text(std::string& text, std::string_view value) {
         text.assign(value);
     } catch (const std::bad_alloc&) {
         text.clear();
-        record_data_loss(run_time_code::out_of_memory);
+        record_memory_failure();
     }
 }
 

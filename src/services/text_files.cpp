@@ -48,26 +48,42 @@ int look_at_next_byte(OpenFile& file, bool& has_byte) {
     return 0;
 }
 
-// Closes and forgets an entry; the code of the first failure, or 0. A close
-// asked for (not an open given up) first cuts a disk file open for writing
-// at its pointer, and then a failed cut or close counts as a data loss: what
-// was written may not be what the file holds. Such a close, refused by the
-// system, leaves the handle open, and then the entry stays, so that the
-// handle (and its lock on the file) is still accounted for and a later close
-// can end it; a handle the system no longer knows is forgotten.
-int release(OpenFile* file, bool asked_for) {
+// Closes and forgets an entry; the code of the first failure, or 0, and in
+// `whole` whether the file is whole. A close asked for (not an open given
+// up) first cuts a disk file open for writing at its pointer, and then a
+// failed cut or close means the file is not whole: what was written may not
+// be what the file holds. Such a close, refused by the system, leaves the
+// handle open, and then the entry stays, so that the handle (and its lock
+// on the file) is still accounted for and a later close can end it; a
+// handle the system no longer knows is forgotten. A new file that was to
+// replace another is removed instead.
+int release(OpenFile* file, bool asked_for, bool& whole) {
     int failure = 0;
     platform::OsHandle handle = file->handle;
+    whole = !file->damaged;
+    if (file->replacing) {
+        whole = false;
+        platform::OsStatus abandoned =
+            os_call([&] { return platform::abandon_replacement(handle, file->replacement); });
+        if (!abandoned.ok) failure = code_of(abandoned);
+        if (!remove_open_file(file)) failure = run_time_code::file_table_damaged;
+        return failure;
+    }
     bool written = asked_for && file->mode == FileMode::writing;
     bool cut = written && file->kind == platform::FileKind::disk;
-    bool lost = false;
     if (cut) {
         platform::OsStatus status = os_call([&] { return platform::set_end_of_file(handle); });
-        lost = !status.ok;
-        if (!status.ok) failure = code_of(status);
+        if (!status.ok) {
+            whole = false;
+            file->damaged = true;
+            failure = code_of(status);
+        }
     }
     platform::OsStatus closed = os_call([&] { return platform::close_handle(handle); });
-    if (written && (lost || !closed.ok)) count_data_loss();
+    if (written && !closed.ok) {
+        whole = false;
+        file->damaged = true;
+    }
     if (!closed.ok && !failure) failure = code_of(closed);
     if (!closed.ok && asked_for && closed.error != platform::error_invalid_handle) return failure;
     if (!remove_open_file(file)) failure = run_time_code::file_table_damaged;
@@ -76,34 +92,69 @@ int release(OpenFile* file, bool asked_for) {
 
 // Gives up an open that got as far as the OS: drops the entry and closes
 // the file without cutting it, then records the code.
-void abandon_open(OpenFile* file, int code) {
-    int failure = release(file, false);
-    record_error(failure == run_time_code::file_table_damaged ? failure : code);
+int abandon_open(OpenFile* file, int code) {
+    bool whole = true;
+    int failure = release(file, false, whole);
+    code = failure == run_time_code::file_table_damaged ? failure : code;
+    record_error(code);
+    return code;
 }
 
-void open_in_slot(const std::string& given_name, Slot slot, FileMode mode) {
-    LockHeld held(open_lock());
-    std::string name;
+// Records `code` and hands it back: the result of an open that failed.
+int refuse_open(int code) {
+    record_error(code);
+    return code;
+}
+
+// The open's first steps, whatever the kind of open: the name, cut as
+// Windows cuts it, and a new entry for the slot; nullptr, with the code in
+// `failure`, when either cannot be had.
+OpenFile* new_entry(const std::string& given_name, Slot slot, FileMode mode, std::string& name, int& failure) {
+    failure = 0;
     try {
         name = given_name.substr(0, longest_file_name);
     } catch (const std::bad_alloc&) {
-        record_data_loss(run_time_code::out_of_memory);
-        return;
+        record_memory_failure();
+        failure = run_time_code::out_of_memory;
+        return nullptr;
     }
-    if (name.empty() || name.find_first_of("*?") != std::string::npos)
-        return record_error(run_time_code::bad_file_name);
-    if (slot < 0) return record_error(run_time_code::slot_not_open);
-    if (find_open_file(slot)) return record_error(run_time_code::slot_already_open);
-
+    if (name.empty() || name.find_first_of("*?") != std::string::npos) failure = run_time_code::bad_file_name;
+    else if (slot < 0) failure = run_time_code::slot_not_open;
+    else if (find_open_file(slot)) failure = run_time_code::slot_already_open;
+    if (failure) return record_error(failure), nullptr;
     OpenFile* file = add_open_file(slot);
-    if (!file) return record_data_loss(run_time_code::out_of_memory);
+    if (!file) {
+        record_memory_failure();
+        failure = run_time_code::out_of_memory;
+        return nullptr;
+    }
     file->mode = mode;
+    return file;
+}
+
+// The entry's name, kept for the life of the open.
+int keep_name(OpenFile* file, const std::string& name) {
+    try {
+        file->name = name;
+    } catch (const std::bad_alloc&) {
+        record_memory_failure();
+        return abandon_open(file, run_time_code::out_of_memory);
+    }
+    return 0;
+}
+
+int open_in_slot(const std::string& given_name, Slot slot, FileMode mode) {
+    LockHeld held(open_lock());
+    std::string name;
+    int failure = 0;
+    OpenFile* file = new_entry(given_name, slot, mode, name, failure);
+    if (!file) return failure;
     platform::FileAccess access = mode == FileMode::reading ? platform::FileAccess::read : platform::FileAccess::write;
     platform::OsHandle handle;
     platform::OsStatus opened = os_call([&] { return platform::open_file(name, access, handle); });
     if (!opened.ok) {
-        if (!remove_open_file(file)) return record_error(run_time_code::file_table_damaged);
-        return record_error(code_of(opened));
+        if (!remove_open_file(file)) return refuse_open(run_time_code::file_table_damaged);
+        return refuse_open(code_of(opened));
     }
     file->handle = handle;
 
@@ -118,15 +169,11 @@ void open_in_slot(const std::string& given_name, Slot slot, FileMode mode) {
             if (!placed.ok) return abandon_open(file, code_of(placed));
             platform::OsStatus emptied = os_call([&] { return platform::set_end_of_file(handle); });
             if (!emptied.ok) return abandon_open(file, code_of(emptied));
-        } else if (int failure = read_next_block(*file)) {
-            return abandon_open(file, failure);
+        } else if (int failed_read = read_next_block(*file)) {
+            return abandon_open(file, failed_read);
         }
     }
-    try {
-        file->name = name;
-    } catch (const std::bad_alloc&) {
-        abandon_open(file, run_time_code::out_of_memory);
-    }
+    return keep_name(file, name);
 }
 
 // One OS write of all the bytes; a short write is the disk full (61) on a
@@ -135,17 +182,67 @@ void write_bytes(OpenFile& file, const char* bytes, std::size_t size) {
     std::uint32_t asked = size > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(size);
     std::uint32_t written = 0;
     platform::OsStatus status = os_call([&] { return platform::write_file(file.handle, bytes, asked, written); });
-    if (!status.ok) return record_data_loss(code_of(status));
-    if (written < size)
-        record_data_loss(file.kind == platform::FileKind::disk ? run_time_code::disk_full
-                                                               : run_time_code::device_write_incomplete);
+    if (status.ok && written >= size) return;
+    file.damaged = true;
+    if (!status.ok) return record_error(code_of(status));
+    record_error(file.kind == platform::FileKind::disk ? run_time_code::disk_full
+                                                       : run_time_code::device_write_incomplete);
+}
+
+// A read that failed, or a line that memory could not hold: the file read
+// is not whole, and the line is given up.
+void lose_line(OpenFile& file, std::string& line, int code) {
+    file.damaged = true;
+    line.clear();
+    if (code == run_time_code::out_of_memory) return record_memory_failure();
+    record_error(code);
 }
 
 }  // namespace
 
-void open_for_reading(const std::string& name, Slot slot) { open_in_slot(name, slot, FileMode::reading); }
+int open_for_reading(const std::string& name, Slot slot) { return open_in_slot(name, slot, FileMode::reading); }
 
-void open_for_writing(const std::string& name, Slot slot) { open_in_slot(name, slot, FileMode::writing); }
+int open_for_writing(const std::string& name, Slot slot) { return open_in_slot(name, slot, FileMode::writing); }
+
+int open_replacement(const std::string& given_name, const std::string& temporary_name, Slot slot) {
+    LockHeld held(open_lock());
+    std::string name;
+    int failure = 0;
+    OpenFile* file = new_entry(given_name, slot, FileMode::writing, name, failure);
+    if (!file) return failure;
+    platform::OsHandle handle;
+    platform::OsStatus opened =
+        os_call([&] { return platform::open_replacement(name, temporary_name, handle, file->replacement); });
+    if (!opened.ok) {
+        if (!remove_open_file(file)) return refuse_open(run_time_code::file_table_damaged);
+        return refuse_open(code_of(opened));
+    }
+    file->handle = handle;
+    file->replacing = true;
+    file->kind = file->replacement.in_place ? platform::FileKind::other : platform::FileKind::disk;
+    return keep_name(file, name);
+}
+
+bool complete_replacement(Slot slot) {
+    OpenFile* file = find_open_file(slot);
+    if (!file || !file->replacing) return false;
+    bool whole = true;
+    if (file->damaged) {
+        close_file(slot);
+        return false;
+    }
+    platform::OsStatus done =
+        os_call([&] { return platform::complete_replacement(file->handle, file->replacement); });
+    if (!done.ok) {
+        record_error(code_of(done));
+        whole = false;
+    }
+    if (!remove_open_file(file)) {
+        record_error(run_time_code::file_table_damaged);
+        whole = false;
+    }
+    return whole;
+}
 
 std::string read_line(Slot slot) {
     std::string line;
@@ -162,10 +259,7 @@ void read_line_into(Slot slot, std::string& line) {
     try {
         for (;;) {
             bool has_byte = false;
-            if (int failure = look_at_next_byte(*file, has_byte)) {
-                line.clear();
-                return record_data_loss(failure);
-            }
+            if (int failure = look_at_next_byte(*file, has_byte)) return lose_line(*file, line, failure);
             if (!has_byte) break;
             // Take the run of ordinary bytes in the buffer at once: up to the
             // first CR, or a 0x1A before it.
@@ -182,16 +276,12 @@ void read_line_into(Slot slot, std::string& line) {
             if (*stop == end_of_file_mark) break;
             ++file->buffer_position;  // the CR
             ended_by_cr = true;
-            if (int failure = look_at_next_byte(*file, has_byte)) {
-                line.clear();
-                return record_data_loss(failure);
-            }
+            if (int failure = look_at_next_byte(*file, has_byte)) return lose_line(*file, line, failure);
             if (has_byte && file->block[file->buffer_position] == line_feed) ++file->buffer_position;
             break;
         }
     } catch (const std::bad_alloc&) {
-        line.clear();
-        return record_data_loss(run_time_code::out_of_memory);
+        return lose_line(*file, line, run_time_code::out_of_memory);
     }
     if (!ended_by_cr && line.empty()) record_error(run_time_code::input_past_end);
 }
@@ -205,7 +295,8 @@ std::int32_t at_end(Slot slot) {
     if (file->mode == FileMode::writing) return truth_false;
     bool has_byte = false;
     if (int failure = look_at_next_byte(*file, has_byte)) {
-        record_data_loss(failure);
+        file->damaged = true;
+        record_error(failure);
         return truth_true;
     }
     if (!has_byte || file->block[file->buffer_position] == end_of_file_mark) return truth_true;
@@ -227,22 +318,40 @@ void end_line(Slot slot) {
     write_bytes(*file, "\r\n", 2);
 }
 
-void close_file(Slot slot) {
+bool close_file(Slot slot) {
     OpenFile* file = find_open_file(slot);
-    if (!file) return;
-    if (int failure = release(file, true)) record_error(failure);
+    if (!file) return true;
+    bool whole = true;
+    if (int failure = release(file, true, whole)) record_error(failure);
+    return whole;
 }
 
-void close_all() {
+bool close_all() {
     int first_failure = 0;
+    bool all_whole = true;
     // Each entry once, newest first: one whose close is refused stays.
     for (OpenFile* file = newest_open_file(); file;) {
         OpenFile* older = next_open_file(file);
-        int failure = release(file, true);
+        bool whole = true;
+        int failure = release(file, true, whole);
+        all_whole = all_whole && whole;
         if (failure && !first_failure) first_failure = failure;
         file = older;
     }
     if (first_failure) record_error(first_failure);
+    return all_whole;
+}
+
+bool still_holds_what_was_read(Slot slot) {
+    OpenFile* file = find_open_file(slot);
+    if (!file || file->mode != FileMode::reading || file->kind != platform::FileKind::disk) return true;
+    std::uint64_t size = 0;
+    platform::OsStatus sized = os_call([&] { return platform::file_size(file->handle, size); });
+    if (!sized.ok) {
+        record_error(code_of(sized));
+        return false;
+    }
+    return size >= file->buffer_start + file->buffer_position;
 }
 
 bool slot_in_use(Slot slot) { return find_open_file(slot) != nullptr; }

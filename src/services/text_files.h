@@ -19,11 +19,28 @@ using Slot = std::int16_t;
 inline constexpr std::size_t longest_file_name = 255;
 
 // Opens an existing disk file for reading under `slot`. A file of another
-// kind (device, pipe) opens, but reads as an empty file.
-void open_for_reading(const std::string& name, Slot slot);
+// kind (device, pipe) opens, but reads as an empty file. 0 when it opened,
+// else the code recorded.
+int open_for_reading(const std::string& name, Slot slot);
 // Opens a disk file for writing under `slot`: created when missing, emptied
-// when it exists (only once it is safely open and locked).
-void open_for_writing(const std::string& name, Slot slot);
+// when it exists (only once it is safely open and locked). 0 when it
+// opened, else the code recorded.
+int open_for_writing(const std::string& name, Slot slot);
+
+// Opens for writing under `slot` a new file that takes the place of the
+// file `name` reaches (itself, or the one file a link of this user's or
+// root's names) only when complete_replacement puts it there; any other
+// close removes it and leaves the old file exactly as it was. It is made
+// beside its target, under `temporary_name` in the current directory. A
+// target that is no regular file (a FIFO, a device) is written into.
+// Refused as open_for_writing is (read-only or held), and also when `name`
+// is another user's link or a link to a link. 0 when it opened, else the
+// code recorded.
+int open_replacement(const std::string& name, const std::string& temporary_name, Slot slot);
+// Puts the new file open under `slot` in its place and closes the slot.
+// True when every byte was written and the file is in place; false, with
+// the new file removed and the old one as it was, otherwise.
+bool complete_replacement(Slot slot);
 
 // The next line without its end: a line ends at CR, CR LF, the end of the
 // file, or before a 0x1A; LF belongs to the line.
@@ -40,11 +57,19 @@ std::int32_t at_end(Slot slot);
 void write_text(Slot slot, std::string_view text);
 void end_line(Slot slot);
 
-void close_file(Slot slot);
-void close_all();
+// Close the file under `slot`, or every open file. True when each file
+// closed is whole: every read and write on it gave all its bytes, and a
+// file written was cut and closed without a failure.
+bool close_file(Slot slot);
+bool close_all();
 
-// Whether a file is open under `slot`: how a caller learns that an open
-// failed, the result being otherwise neutral.
+// False when the file open for reading under `slot` is now shorter than the
+// part of it already read: it was cut under the reader (a log rotated by
+// copying and truncating), and the lines read may be no longer the file's.
+// True otherwise, for a slot not open and for a file that is no disk file.
+bool still_holds_what_was_read(Slot slot);
+
+// Whether a file is open under `slot`.
 bool slot_in_use(Slot slot);
 
 }  // namespace ketrav::services

@@ -1,29 +1,77 @@
-// POSIX backend of directory_claim.h: a lock on the directory itself, which
-// no file of the run's ever carries, and which ends with the process.
+// POSIX backend of directory_claim.h: a lock (flock) on a lock file of the
+// run's own. A run that takes the file just as the run before removes it
+// finds that the name now leads elsewhere, and takes the file there.
 #include "platform/directory_claim.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 
-#include "platform/call_table.h"
+#include <cerrno>
+
 #include "platform/posix/errno_mapping.h"
 #include "platform/posix/file_io.h"
+#include "platform/posix/paths.h"
 #include "platform/posix/system_calls.h"
 
 namespace ketrav::platform {
+namespace {
 
-OsStatus claim_current_directory(OsHandle& claim) {
+std::string claimed_path;
+
+bool same_file(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Opens the lock file, made when missing; read-only where another user's
+// run made it and this user may not write it (a lock needs no more).
+int open_lock_file(const std::string& path) {
+    int fd = posix::sys_open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EACCES) fd = posix::sys_open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
+    return fd;
+}
+
+}  // namespace
+
+OsStatus claim_current_directory(const std::string& lock_name, OsHandle& claim) {
     claim = OsHandle{};
-    int fd = posix::sys_open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-    if (fd < 0) return posix::errno_status();
-    if (posix::sys_flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        OsStatus status = posix::errno_status();
+    std::string path = posix::native_path(lock_name);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        int fd = open_lock_file(path);
+        if (fd < 0 && errno == ELOOP && !posix::take_injected_error()) {
+            // A link planted in its place goes; what it names stays as it is.
+            if (posix::sys_unlink(path.c_str()) != 0 && errno != ENOENT) return posix::errno_status();
+            continue;
+        }
+        if (fd < 0) return posix::errno_status();
+        struct stat held {}, named {};
+        OsStatus status = OsStatus::success();
+        if (posix::sys_flock(fd, LOCK_EX | LOCK_NB) != 0 || posix::sys_fstat(fd, &held) != 0)
+            status = posix::errno_status();
+        else if (!S_ISREG(held.st_mode))
+            status = OsStatus::failure(error_access_denied);
+        else if (posix::sys_lstat(path.c_str(), &named) == 0 && same_file(held, named)) {
+            posix::note_claim_descriptor(fd);
+            claimed_path = path;
+            claim.value = fd;
+            return status;
+        }
         posix::sys_close(fd);
-        return status;
+        if (!status.ok) return status;
+        // The run before removed the file once done: the name is free again.
     }
-    posix::note_private_descriptor(fd);
-    claim.value = fd;
-    return OsStatus::success();
+    return OsStatus::failure(error_sharing_violation);
+}
+
+OsStatus release_directory_claim(OsHandle& claim) {
+    if (!claim.valid()) return OsStatus::failure(error_invalid_handle);
+    // Removed while still locked, so that no run takes a file on its way out.
+    struct stat held {}, named {};
+    if (posix::sys_fstat(static_cast<int>(claim.value), &held) == 0 &&
+        posix::sys_lstat(claimed_path.c_str(), &named) == 0 && same_file(held, named))
+        posix::sys_unlink(claimed_path.c_str());
+    posix::take_injected_error();
+    OsStatus closed = close_handle(claim);
+    if (closed.ok) claim = OsHandle{};
+    return closed;
 }
 
 }  // namespace ketrav::platform

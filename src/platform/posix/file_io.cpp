@@ -21,12 +21,25 @@ namespace {
 
 std::vector<int> open_descriptors;
 std::vector<int> private_descriptors;
+int claim = -1;
 
 int descriptor(OsHandle handle) { return static_cast<int>(handle.value); }
 
 }  // namespace
 
 const std::vector<int>& posix::inheritable_descriptors() { return open_descriptors; }
+
+void posix::note_open_file(int fd) {
+    open_descriptors.push_back(fd);
+    note_handle_opened();
+}
+
+void posix::note_claim_descriptor(int fd) {
+    note_private_descriptor(fd);
+    claim = fd;
+}
+
+int posix::claim_descriptor() { return claim; }
 
 void posix::note_private_descriptor(int fd) {
     private_descriptors.push_back(fd);
@@ -77,8 +90,7 @@ OsStatus open_file(const std::string& name, FileAccess access, OsHandle& handle)
         posix::sys_close(fd);
         return status;
     }
-    open_descriptors.push_back(fd);
-    note_handle_opened();
+    posix::note_open_file(fd);
     handle.value = fd;
     return OsStatus::success();
 }
@@ -133,6 +145,14 @@ OsStatus write_file(OsHandle handle, const void* data, std::uint32_t size, std::
     return OsStatus::success();
 }
 
+OsStatus file_size(OsHandle handle, std::uint64_t& size) {
+    size = 0;
+    struct stat info {};
+    if (posix::sys_fstat(descriptor(handle), &info) != 0) return posix::errno_status();
+    size = static_cast<std::uint64_t>(info.st_size);
+    return OsStatus::success();
+}
+
 OsStatus close_handle(OsHandle handle) {
     if (handle.value < 0) {
         // Process handles are the layer's own: no system call closes them.
@@ -157,6 +177,7 @@ OsStatus close_handle(OsHandle handle) {
         status = posix::errno_status();
     }
     list->erase(it);
+    if (fd == claim) claim = -1;
     note_handle_closed();
     return status;
 }

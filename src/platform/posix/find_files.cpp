@@ -25,10 +25,12 @@ struct Search {
 };
 
 // Only directories and regular files (or links to them) are visible, as on
-// Windows, which has no FIFOs, devices or sockets among its files.
+// Windows, which has no FIFOs, devices or sockets among its files. False
+// with errno 0 for a file of another kind, with the stat's errno otherwise.
 bool describe(const std::string& path, const std::string& name, FoundEntry& entry) {
     struct stat info {};
     if (posix::sys_stat(path.c_str(), &info) != 0) return false;
+    errno = 0;
     if (!S_ISDIR(info.st_mode) && !S_ISREG(info.st_mode)) return false;
     std::uint32_t attributes = 0;
     if (S_ISDIR(info.st_mode)) attributes |= attribute_directory;
@@ -51,7 +53,14 @@ OsStatus list_matches(const std::string& path, std::vector<FoundEntry>& found) {
 
     if (last.find_first_of("*?") == std::string::npos) {
         FoundEntry entry;
-        if (describe(path, last, entry)) found.push_back(entry);
+        if (describe(path, last, entry)) {
+            found.push_back(entry);
+        } else if (errno != 0 && errno != ENOENT && errno != ENOTDIR && errno != ENAMETOOLONG) {
+            // A name the system could not look at (a directory on the way
+            // closed to this user, a loop of links, a read error) is not a
+            // missing one: the caller must not take it for absent.
+            return posix::errno_status();
+        }
     } else {
         DIR* listing = posix::sys_opendir(directory.c_str());
         if (!listing) return errno == ENOENT ? OsStatus::failure(error_path_not_found) : posix::errno_status();

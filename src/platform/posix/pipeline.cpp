@@ -40,6 +40,8 @@ bool start_afresh(pid_t cmd) {
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
+    // The stage's program asks again at its start, of cmd.
+    posix::name_parent_in_environment(cmd);
     end_with_parent();
     return getppid() == cmd;
 }

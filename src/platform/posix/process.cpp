@@ -62,6 +62,8 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
     // Our files are opened close-on-exec; a dup2 onto itself lets one through.
     if (start.inherit_handles)
         for (int fd : posix::inheritable_descriptors()) posix_spawn_file_actions_adddup2(&actions, fd, fd);
+    if (posix::claim_descriptor() >= 0)
+        posix_spawn_file_actions_adddup2(&actions, posix::claim_descriptor(), posix::claim_descriptor());
     // The child starts as Windows starts one: no signal ignored or blocked
     // because this program ignores the console's.
     posix_spawnattr_t attributes;
@@ -73,7 +75,9 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     pid_t pid = 0;
-    int failed = posix::sys_posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    std::vector<std::string> environment = posix::environment_for_child(getpid());
+    std::vector<char*> envp = posix::argv_of(environment);
+    int failed = posix::sys_posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (failed != 0) {
@@ -129,9 +133,11 @@ void remember_program_invocation(const char* argv0) { posix::remember_invocation
 
 void end_with_parent() {
 #ifdef __linux__
-    pid_t parent = getppid();
+    // The parent's own word for its process id: read after the request, a
+    // parent that ended before it would give the same answer twice.
+    pid_t parent = posix::parent_named_in_environment();
+    if (parent <= 0) parent = getppid();
     prctl(PR_SET_PDEATHSIG, SIGKILL);
-    // The parent may have ended while the request was made.
     if (getppid() != parent) _exit(1);
 #endif
 }

@@ -93,7 +93,33 @@ int sys_closedir(DIR* listing) {
 
 int sys_unlink(const char* path) { return refused(SystemCall::delete_file) ? -1 : unlink(path); }
 
-int sys_rename(const char* from, const char* to) { return refused(SystemCall::rename_file) ? -1 : rename(from, to); }
+int sys_openat(int directory, const char* name, int flags, mode_t mode) {
+    return refused(SystemCall::open_file) ? -1 : openat(directory, name, flags, mode);
+}
+
+int sys_fstatat(int directory, const char* name, struct stat* info, int flags) {
+    return refused(SystemCall::file_status) ? -1 : fstatat(directory, name, info, flags);
+}
+
+ssize_t sys_readlinkat(int directory, const char* name, char* buffer, std::size_t size) {
+    return refused(SystemCall::read_link) ? -1 : readlinkat(directory, name, buffer, size);
+}
+
+int sys_renameat(int from_directory, const char* from, int to_directory, const char* to) {
+    return refused(SystemCall::rename_file) ? -1 : renameat(from_directory, from, to_directory, to);
+}
+
+int sys_unlinkat(int directory, const char* name) {
+    return refused(SystemCall::delete_file) ? -1 : unlinkat(directory, name, 0);
+}
+
+int sys_fsync(int fd) { return refused(SystemCall::sync_file) ? -1 : fsync(fd); }
+
+int sys_fchmod(int fd, mode_t mode) { return refused(SystemCall::set_attributes) ? -1 : fchmod(fd, mode); }
+
+int sys_fchown(int fd, uid_t owner, gid_t group) {
+    return refused(SystemCall::set_attributes) ? -1 : fchown(fd, owner, group);
+}
 
 ssize_t sys_readlink(const char* path, char* buffer, std::size_t size) {
     return refused(SystemCall::program_path) ? -1 : readlink(path, buffer, size);

@@ -33,7 +33,16 @@ DIR* sys_opendir(const char* path);
 dirent* sys_readdir(DIR* listing);
 int sys_closedir(DIR* listing);
 int sys_unlink(const char* path);
-int sys_rename(const char* from, const char* to);
+// The same calls made in a directory held open, so that what was checked is
+// what is used: no link swapped in between.
+int sys_openat(int directory, const char* name, int flags, mode_t mode);
+int sys_fstatat(int directory, const char* name, struct stat* info, int flags);
+ssize_t sys_readlinkat(int directory, const char* name, char* buffer, std::size_t size);
+int sys_renameat(int from_directory, const char* from, int to_directory, const char* to);
+int sys_unlinkat(int directory, const char* name);
+int sys_fsync(int fd);
+int sys_fchmod(int fd, mode_t mode);
+int sys_fchown(int fd, uid_t owner, gid_t group);
 ssize_t sys_readlink(const char* path, char* buffer, std::size_t size);
 // The resolved path in `resolved`; false on failure.
 bool sys_realpath(const char* path, std::string& resolved);

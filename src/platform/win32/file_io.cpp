@@ -80,6 +80,15 @@ OsStatus read_file_at(OsHandle handle, std::uint64_t offset, void* buffer, std::
     return read_file(handle, buffer, size, bytes_read);
 }
 
+OsStatus file_size(OsHandle handle, std::uint64_t& size) {
+    size = 0;
+    if (OsError fault = intercept_call(SystemCall::file_type)) return OsStatus::failure(fault);
+    LARGE_INTEGER got{};
+    OsStatus status = guarded([&] { return GetFileSizeEx(native(handle), &got) != 0; });
+    if (status.ok) size = static_cast<std::uint64_t>(got.QuadPart);
+    return status;
+}
+
 OsStatus close_handle(OsHandle handle) {
     // INVALID_HANDLE_VALUE is also the pseudo-handle of this process, which
     // CloseHandle accepts: a handle that was never opened is refused here.

@@ -1,28 +1,99 @@
-// Windows backend of file_replace.h: MoveFileExA, which refuses an open
-// target.
+// Windows backend of file_replace.h: ReplaceFileA, which keeps the old
+// file's attributes and security, and MoveFileExA where there is no old
+// file. The program follows no link of its own choosing here: the name is
+// the file, and the new one is written beside it.
 #include "platform/file_replace.h"
 
 #include "platform/call_table.h"
 #include "platform/win32/win32_call.h"
 
 namespace ketrav::platform {
+namespace {
 
-OsStatus replace_file(const std::string& from, const std::string& to) {
-    if (OsError fault = intercept_call(SystemCall::rename_file)) return OsStatus::failure(fault);
-    // Said outright, as not every system that runs Windows programs refuses
-    // a read-only target by itself.
-    DWORD attributes = GetFileAttributesA(to.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        return OsStatus::failure(error_access_denied);
-    return win32::guarded(
-        [&] { return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0; });
+std::string beside(const std::string& name, const std::string& file) {
+    std::size_t last = name.find_last_of("\\/:");
+    return last == std::string::npos ? file : name.substr(0, last + 1) + file;
 }
 
-// The program writes no file through a link of its own choosing on Windows:
-// the name is the file.
-OsStatus own_link_target(const std::string& name, std::string& target) {
-    target = name;
-    return OsStatus::success();
+bool file_is_there(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace
+
+OsStatus open_replacement(const std::string& name, const std::string& local_temporary, OsHandle& file,
+                          Replacement& replacement) {
+    file = OsHandle{};
+    replacement = Replacement{};
+    if (OsError fault = intercept_call(SystemCall::open_file)) return OsStatus::failure(fault);
+    // Said outright, as not every system that runs Windows programs refuses
+    // a read-only target by itself.
+    DWORD attributes = GetFileAttributesA(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return OsStatus::failure(error_access_denied);
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        // An open elsewhere holds the old report: the sharing violation, as
+        // the rename would meet it.
+        HANDLE old = INVALID_HANDLE_VALUE;
+        OsStatus free = win32::guarded([&] {
+            old = CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            return old != INVALID_HANDLE_VALUE;
+        });
+        if (!free.ok) return free;
+        CloseHandle(old);
+    }
+    std::string temporary = beside(name, local_temporary);
+    // What a killed run left goes first; the claim on the directory keeps
+    // every other run of this host away from the name.
+    DeleteFileA(temporary.c_str());
+    SECURITY_ATTRIBUTES security{};
+    security.nLength = sizeof security;
+    security.bInheritHandle = TRUE;
+    HANDLE made = INVALID_HANDLE_VALUE;
+    OsStatus status = win32::guarded([&] {
+        made = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, &security, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return made != INVALID_HANDLE_VALUE;
+    });
+    if (!status.ok) return status;
+    note_handle_opened();
+    file.value = reinterpret_cast<std::intptr_t>(made);
+    replacement.target = name;
+    replacement.temporary = temporary;
+    return status;
+}
+
+OsStatus complete_replacement(OsHandle file, Replacement& replacement) {
+    OsStatus status = OsStatus::success();
+    if (OsError fault = intercept_call(SystemCall::sync_file)) status = OsStatus::failure(fault);
+    if (status.ok) status = win32::guarded([&] { return FlushFileBuffers(win32::native(file)) != 0; });
+    // ReplaceFileA opens the new file itself: this handle goes first.
+    OsStatus closed = close_handle(file);
+    if (status.ok) status = closed;
+    if (status.ok) {
+        if (OsError fault = intercept_call(SystemCall::rename_file)) status = OsStatus::failure(fault);
+    }
+    if (status.ok) {
+        const char* to = replacement.target.c_str();
+        const char* from = replacement.temporary.c_str();
+        status = win32::guarded([&] {
+            if (file_is_there(replacement.target) &&
+                ReplaceFileA(to, from, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+                return true;
+            // No old file (or one gone since): a plain move, written through.
+            DWORD error = GetLastError();
+            if (file_is_there(replacement.target) && error != 0) {
+                SetLastError(error);
+                return false;
+            }
+            return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        });
+    }
+    if (!status.ok) DeleteFileA(replacement.temporary.c_str());
+    return status;
+}
+
+OsStatus abandon_replacement(OsHandle file, Replacement& replacement) {
+    OsStatus closed = close_handle(file);
+    DeleteFileA(replacement.temporary.c_str());
+    return closed;
 }
 
 }  // namespace ketrav::platform

@@ -55,15 +55,29 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
     // process of its own.
     HANDLE job = ending_job();
     DWORD flags = NORMAL_PRIORITY_CLASS | (job ? CREATE_SUSPENDED : 0);
-    OsStatus status = guarded([&] {
-        return CreateProcessA(nullptr, line.data(), &security, &security, start.inherit_handles ? TRUE : FALSE, flags,
-                              nullptr, nullptr, &startup, &info) != 0;
-    });
+    auto create = [&](DWORD extra) {
+        return guarded([&] {
+            return CreateProcessA(nullptr, line.data(), &security, &security, start.inherit_handles ? TRUE : FALSE,
+                                  flags | extra, nullptr, nullptr, &startup, &info) != 0;
+        });
+    };
+    OsStatus status = create(0);
     if (!status.ok) return status;
-    if (job) {
+    if (job && !AssignProcessToJobObject(job, info.hProcess)) {
+        // Windows 7 and older put a process in one job only: a program
+        // started inside a job (by a scheduler, a service) starts its child
+        // outside that job where the job lets it, so that it can join ours.
+        TerminateProcess(info.hProcess, 1);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+        status = create(CREATE_BREAKAWAY_FROM_JOB);
+        // Not let out: the child runs in the outer job alone, which ends it
+        // only when that job ends.
+        if (!status.ok) status = create(0);
+        if (!status.ok) return status;
         AssignProcessToJobObject(job, info.hProcess);
-        ResumeThread(info.hThread);
     }
+    if (job) ResumeThread(info.hThread);
     note_handle_opened();
     note_handle_opened();
     started.process.value = reinterpret_cast<std::intptr_t>(info.hProcess);

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 #include "platform/file_io.h"
 #include "test_support.h"
@@ -36,6 +39,11 @@ TEST(Cmd, RunsPipelines) {
               0);
     EXPECT_EQ(ketrav::testing::run_and_wait(cmd + " /c sort <slow.fifo >sorted.txt"), 0);
     EXPECT_EQ(ketrav::testing::read_bytes("sorted.txt"), "a\r\nb\r\n");
+    // Started for a parent that is no longer its parent (the program ended
+    // before cmd asked to end with it): cmd ends at once, doing nothing.
+    std::string orphan = "KETRAV_PARENT=1 " + cmd + " /c 'type a.txt >orphan.txt'";
+    EXPECT_EQ(WEXITSTATUS(std::system(orphan.c_str())), 1);
+    EXPECT_FALSE(ketrav::testing::exists("orphan.txt"));
 #endif
 }
 

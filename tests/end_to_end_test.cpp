@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iostream>
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 #include <limits>
@@ -257,14 +259,19 @@ TEST_F(EndToEnd, ReportHeldOpenOrReadOnlyStaysAndEndsWithOne) {
                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
-// A log held by the tosser reads as empty, and the run says so with 1.
-TEST_F(EndToEnd, LogHeldOpenElsewhereReadsAsEmptyAndEndsWithOne) {
+// A log held by the tosser cannot be read: the run says so with 1, and the
+// last good report stays as it was.
+TEST_F(EndToEnd, LogHeldOpenElsewhereLeavesTheOldReport) {
     write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "AREA"));
+    write_bytes("KetRAV.Rpt", "the last good report");
     ketrav::platform::OsHandle holder;
     ASSERT_TRUE(ketrav::platform::open_file("logs/qtoss.log", ketrav::platform::FileAccess::read, holder).ok);
     KetravRun run = run_ketrav("");
     ketrav::platform::close_handle(holder);
-    expect_report(run, "", "", std::string(40, ' '), "", "      0", 1);
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.report, "the last good report");
+    EXPECT_FALSE(exists("KetRAV1.txt"));
+    EXPECT_FALSE(exists("KetRAV2.txt"));
 }
 
 // A second run started while one is under way in the same directory never
@@ -445,50 +452,54 @@ TEST_F(EndToEnd, ClosedStandardDescriptorsStillSort) {
 }
 
 // FIFOs where the temporary files go must not hold the run up: no process
-// of the run waits for a writer or a reader that never comes.
+// of the run waits for a writer or a reader that never comes, and the old
+// report stays.
 TEST_F(EndToEnd, FifosAsTemporaryFilesNeverHang) {
-    write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "A") + import_line("261202 11:00:00", "A"));
     std::string program = ketrav::testing::program_path("ketrav");
     for (const char* fifo : {"KetRAV1.txt", "KetRAV2.txt"}) {
         ketrav::testing::ScratchDirectory inner;
         std::filesystem::create_directory("logs");
         write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "A") + import_line("261202 11:00:00", "A"));
+        write_bytes("KetRAV.Rpt", "old");
         ASSERT_EQ(mkfifo(fifo, 0600), 0);
         std::string command = "timeout 60 '" + program + "' T";
-        // No record comes back through a FIFO: the areas are missing.
+        // No record comes back through a FIFO.
         int status = std::system(command.c_str());
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << fifo << ": " << status;
-        std::string report = read_bytes("KetRAV.Rpt");
-        EXPECT_NE(report.find("    Total Messages =       2" + crlf), std::string::npos) << fifo << ":\n" << report;
+        EXPECT_EQ(read_bytes("KetRAV.Rpt"), "old") << fifo;
     }
 }
 
 // A sort that ends before it has read its input (its temporary directory
-// full, or killed for memory) must not hold the run up: the writer of the
-// records ends too, and the report gives the total without area lines, and
-// the run ends with 1.
-TEST_F(EndToEnd, ASortThatEndsEarlyNeverHoldsUpTheRun) {
+// full, or killed for memory), or that fails after writing what it could,
+// must not hold the run up, and its records are never taken for the log's:
+// the run ends with 1 and the old report stays.
+TEST_F(EndToEnd, AFailedSortNeverHoldsUpTheRunNorMakesAReport) {
     namespace fs = std::filesystem;
     fs::create_directory("bin");
     std::string built = ketrav::testing::program_path("");
     fs::copy_file(built + "ketrav", "bin/ketrav");
     fs::copy_file(built + "cmd", "bin/cmd");
-    write_bytes("bin/sort", "#!/bin/sh\nexit 1\n");
-    fs::permissions("bin/sort", fs::perms::owner_all);
     // Far more records than a pipe holds.
     std::string log;
     for (int i = 0; i < 5000; ++i) log += import_line("261201 10:00:00", "AREA" + std::to_string(i % 7));
     write_bytes("logs/qtoss.log", log);
-    // Then with no sort beside cmd at all: the system's sort on PATH, which
+    write_bytes("KetRAV.Rpt", "old");
+    // A sort that stops at once; one that gives every record back and then
+    // fails; then none beside cmd at all: the system's sort on PATH, which
     // orders by other rules, is never taken in its place.
-    for (bool sort_present : {true, false}) {
-        if (!sort_present) fs::remove("bin/sort");
+    for (const std::string& sort :
+         {std::string("#!/bin/sh\nexit 1\n"), "#!/bin/sh\n\"" + built + "sort\"\nexit 3\n", std::string()}) {
+        if (!sort.empty()) {
+            write_bytes("bin/sort", sort);
+            fs::permissions("bin/sort", fs::perms::owner_all);
+        } else {
+            fs::remove("bin/sort");
+        }
         std::string command = "PATH=/usr/bin:/bin timeout 60 '" + fs::absolute("bin/ketrav").string() + "' T";
         int status = std::system(command.c_str());
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
-        std::string report = read_bytes("KetRAV.Rpt");
-        EXPECT_NE(report.find("    Total Messages =   5,000" + crlf), std::string::npos) << report;
-        EXPECT_EQ(report.find(" : "), std::string::npos) << report;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << sort << status;
+        EXPECT_EQ(read_bytes("KetRAV.Rpt"), "old") << sort;
         EXPECT_FALSE(exists("KetRAV1.txt"));
         EXPECT_FALSE(exists("KetRAV2.txt"));
     }
@@ -578,13 +589,26 @@ TEST_F(EndToEnd, PlantedLinksAreNeverFollowedAndOwnReportLinksAre) {
     for (const char* name : {"KetRAV1.txt", "KetRAV2.txt", "posting/KetRAV3.txt"})
         EXPECT_FALSE(fs::exists(fs::symlink_status(name))) << name;
 
-    // Another user's link is not followed: the report stays as it was.
+    // A link behind the sysop's own is not followed: the run ends with 1,
+    // and leaves nothing of its own behind.
+    fs::create_symlink("../victim", "posting/hop.rpt");
+    fs::remove("KetRAV.Rpt");
+    fs::create_symlink("posting/hop.rpt", "KetRAV.Rpt");
+    EXPECT_EQ(run_ketrav("").exit_code, 1);
+    EXPECT_EQ(read_bytes("victim"), "root's file");
+    for (const char* name : {"KetRAV1.txt", "KetRAV2.txt", "KetRAV3.txt", "KetRAV.lck"})
+        EXPECT_FALSE(fs::exists(fs::symlink_status(name))) << name;
+    fs::remove("KetRAV.Rpt");
+    fs::create_symlink("posting/traffic.rpt", "KetRAV.Rpt");
+
+    // Nor is another user's link: the report stays as it was.
     if (geteuid() == 0) {
         write_bytes("posting/traffic.rpt", "old");
         ASSERT_EQ(lchown("KetRAV.Rpt", 65534, 65534), 0);
         EXPECT_EQ(run_ketrav("").exit_code, 1);
         EXPECT_EQ(read_bytes("posting/traffic.rpt"), "old");
         EXPECT_TRUE(fs::is_symlink("KetRAV.Rpt"));
+        EXPECT_FALSE(exists("KetRAV2.txt"));
     }
 
     // With the report in the host directory, the new one's temporary name
@@ -593,6 +617,137 @@ TEST_F(EndToEnd, PlantedLinksAreNeverFollowedAndOwnReportLinksAre) {
     expect_report(run_ketrav(""), "261201", "261201", std::string(40, ' '), area_line, "      1");
     EXPECT_FALSE(fs::exists(fs::symlink_status("KetRAV3.txt")));
     EXPECT_EQ(read_bytes("victim"), "root's file");
+}
+
+// The new report takes what the sysop set on the old one: its mode, group
+// and extended attributes. A FIFO (a posting pipe) is written into, not
+// replaced; a hard link's other name keeps the old text.
+TEST_F(EndToEnd, TheNewReportKeepsWhatTheSysopSet) {
+    namespace fs = std::filesystem;
+    write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "AREA"));
+    const std::string area_line = "AREA " + std::string(33, '.') + " :       1 100.0%" + crlf;
+    write_bytes("KetRAV.Rpt", "old");
+    ASSERT_EQ(chmod("KetRAV.Rpt", 0640), 0);
+    bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown("KetRAV.Rpt", 0, 65534), 0);
+    }
+    bool attributes = setxattr("KetRAV.Rpt", "user.posted", "no", 2, 0) == 0;
+    fs::create_hard_link("KetRAV.Rpt", "last-month.rpt");
+    expect_report(run_ketrav(""), "261201", "261201", std::string(40, ' '), area_line, "      1");
+    struct stat info {};
+    ASSERT_EQ(stat("KetRAV.Rpt", &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(info.st_gid, 65534u);
+    }
+    char value[8] = {};
+    if (attributes) {
+        EXPECT_EQ(getxattr("KetRAV.Rpt", "user.posted", value, sizeof value), 2);
+    }
+    EXPECT_EQ(read_bytes("last-month.rpt"), "old");
+
+    // A posting pipe gets the report whole, once the run knows it is.
+    fs::remove("KetRAV.Rpt");
+    ASSERT_EQ(mkfifo("KetRAV.Rpt", 0600), 0);
+    std::string program = ketrav::testing::program_path("ketrav");
+    int status = std::system(("cat KetRAV.Rpt > posted & sleep 0.2; '" + program + "' T; s=$?; wait; exit $s").c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_NE(read_bytes("posted").find(area_line), std::string::npos);
+    EXPECT_TRUE(fs::is_fifo("KetRAV.Rpt"));
+}
+
+// Two hosts whose reports are links into one posting directory, run at
+// once again and again: each target holds its own host's report, and
+// nothing else is left there.
+TEST_F(EndToEnd, TwoHostsPostingIntoOneDirectoryNeverMeet) {
+    namespace fs = std::filesystem;
+    fs::create_directory("posting");
+    for (const char* host : {"north", "south"}) {
+        fs::create_directories(std::string(host) + "/logs");
+        std::string log;
+        for (int i = 0; i < 3000; ++i) log += import_line("261201 10:00:00", std::string(host) + std::to_string(i % 5));
+        write_bytes(std::string(host) + "/logs/qtoss.log", log);
+        fs::create_symlink(fs::absolute("posting/" + std::string(host) + ".rpt"), std::string(host) + "/KetRAV.Rpt");
+    }
+    std::string program = ketrav::testing::program_path("ketrav");
+    for (int round = 0; round < 5; ++round) {
+        std::string both = "(cd north && '" + program + "' N) & (cd south && '" + program + "' S) & wait";
+        ASSERT_EQ(std::system(("sh -c \"" + both + "\"").c_str()), 0);
+        for (const char* host : {"north", "south"}) {
+            std::string report = read_bytes("posting/" + std::string(host) + ".rpt");
+            EXPECT_NE(report.find(std::string(host) + "0 "), std::string::npos) << round << " " << host;
+            EXPECT_EQ(report.find(std::string(host) == "north" ? "south0 " : "north0 "), std::string::npos) << round;
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator("posting"), fs::directory_iterator()), 2) << round;
+    }
+}
+
+// A log cut under the run (a rotation by copying and truncating) never
+// gives a partial report with 0: either the whole log's report, the empty
+// log's, or 1 with the old report.
+TEST_F(EndToEnd, ALogCutUnderTheRunNeverGivesAPartialReport) {
+    std::string log;
+    for (int i = 0; i < 60000; ++i) log += import_line("261201 10:00:00", "AREA" + std::to_string(i % 9));
+    std::string program = ketrav::testing::program_path("ketrav");
+    std::mt19937 random(7);
+    int cut_midway = 0;
+    for (int round = 0; round < 10; ++round) {
+        write_bytes("logs/qtoss.log", log);
+        write_bytes("KetRAV.Rpt", "old");
+        std::string delay = "0.0" + std::to_string(random() % 10);
+        int status = std::system(("'" + program + "' T & sleep " + delay +
+                                  "; : > logs/qtoss.log; wait $!")
+                                     .c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << status;
+        std::string report = read_bytes("KetRAV.Rpt");
+        if (WEXITSTATUS(status) == 1) {
+            EXPECT_EQ(report, "old") << round;
+            ++cut_midway;
+            continue;
+        }
+        ASSERT_EQ(WEXITSTATUS(status), 0) << round;
+        bool whole = report.find("    Total Messages =  60,000" + crlf) != std::string::npos;
+        bool empty = report.find("    Total Messages =       0" + crlf) != std::string::npos;
+        EXPECT_TRUE(whole || empty) << round << ":\n" << report;
+    }
+    std::cout << "cut midway in " << cut_midway << " of 10 runs\n";
+}
+
+// The claim holds however the directory is reached (through a link here),
+// and in a host directory its user may write but not read (0333): a run
+// there as that user is claimed like any other, and is refused while
+// another run holds the directory.
+TEST_F(EndToEnd, TheClaimHoldsThroughALinkAndInAClosedDirectory) {
+    namespace fs = std::filesystem;
+    write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "AREA"));
+    write_bytes("KetRAV.Rpt", "old");
+    fs::create_directory_symlink(".", "alias");
+    ketrav::platform::OsHandle first_run;
+    ASSERT_TRUE(ketrav::platform::claim_current_directory("KetRAV.lck", first_run).ok);
+    std::string program = ketrav::testing::program_path("ketrav");
+    EXPECT_EQ(exit_status_of("cd alias && '" + program + "' T"), 1);
+    EXPECT_EQ(read_bytes("KetRAV.Rpt"), "old");
+    ketrav::platform::release_directory_claim(first_run);
+
+    // Root runs the closed directory's run as another user; anyone else
+    // closes a directory of their own.
+    fs::create_directories("closed/logs");
+    write_bytes("closed/logs/qtoss.log", import_line("261201 10:00:00", "AREA"));
+    std::string as_user = "sh -c";
+    if (geteuid() == 0) {
+        ASSERT_EQ(std::system("chown -R 65534:65534 closed"), 0);
+        as_user = "setpriv --reuid=65534 --regid=65534 --clear-groups sh -c";
+        ASSERT_EQ(std::system(("chmod o+x . && chmod o+rx " + ketrav::testing::program_path("")).c_str()), 0);
+    }
+    fs::permissions("closed", fs::perms::owner_write | fs::perms::owner_exec | fs::perms::group_write |
+                                  fs::perms::group_exec | fs::perms::others_write | fs::perms::others_exec);
+    std::string run = as_user + " \"cd closed && '" + program + "' T\"";
+    EXPECT_EQ(exit_status_of("flock -n closed/KetRAV.lck " + run), 1);
+    EXPECT_EQ(exit_status_of(run), 0);
+    fs::permissions("closed", fs::perms::owner_all);
+    EXPECT_NE(read_bytes("closed/KetRAV.Rpt").find("AREA "), std::string::npos);
+    EXPECT_FALSE(exists("closed/KetRAV.lck"));
 }
 
 TEST_F(EndToEnd, LogThatIsADeviceReadsAsEmpty) {

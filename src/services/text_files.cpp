@@ -118,10 +118,17 @@ OpenFile* new_entry(const std::string& given_name, Slot slot, FileMode mode, std
         failure = run_time_code::out_of_memory;
         return nullptr;
     }
-    if (name.empty() || name.find_first_of("*?") != std::string::npos) failure = run_time_code::bad_file_name;
-    else if (slot < 0) failure = run_time_code::slot_not_open;
-    else if (find_open_file(slot)) failure = run_time_code::slot_already_open;
-    if (failure) return record_error(failure), nullptr;
+    if (name.empty() || name.find_first_of("*?") != std::string::npos) {
+        failure = run_time_code::bad_file_name;
+    } else if (slot < 0) {
+        failure = run_time_code::slot_not_open;
+    } else if (find_open_file(slot)) {
+        failure = run_time_code::slot_already_open;
+    }
+    if (failure) {
+        record_error(failure);
+        return nullptr;
+    }
     OpenFile* file = add_open_file(slot);
     if (!file) {
         record_memory_failure();

@@ -17,6 +17,14 @@ std::string beside(const std::string& name, const std::string& file) {
 
 bool file_is_there(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// The full path of a name: not every system that runs Windows programs
+// takes a bare file name in ReplaceFileA.
+std::string full_path(const std::string& name) {
+    char full[MAX_PATH + 1] = {};
+    DWORD length = GetFullPathNameA(name.c_str(), MAX_PATH, full, nullptr);
+    return length == 0 || length > MAX_PATH ? name : std::string(full, length);
+}
+
 }  // namespace
 
 OsStatus open_replacement(const std::string& name, const std::string& local_temporary, OsHandle& file,
@@ -71,8 +79,9 @@ OsStatus complete_replacement(OsHandle file, Replacement& replacement) {
         if (OsError fault = intercept_call(SystemCall::rename_file)) status = OsStatus::failure(fault);
     }
     if (status.ok) {
-        const char* to = replacement.target.c_str();
-        const char* from = replacement.temporary.c_str();
+        std::string target = full_path(replacement.target), temporary = full_path(replacement.temporary);
+        const char* to = target.c_str();
+        const char* from = temporary.c_str();
         status = win32::guarded([&] {
             if (file_is_there(replacement.target) &&
                 ReplaceFileA(to, from, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))

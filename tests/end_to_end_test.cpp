@@ -651,7 +651,8 @@ TEST_F(EndToEnd, TheNewReportKeepsWhatTheSysopSet) {
     fs::remove("KetRAV.Rpt");
     ASSERT_EQ(mkfifo("KetRAV.Rpt", 0600), 0);
     std::string program = ketrav::testing::program_path("ketrav");
-    int status = std::system(("cat KetRAV.Rpt > posted & sleep 0.2; '" + program + "' T; s=$?; wait; exit $s").c_str());
+    int status = std::system(
+        ("timeout 20 cat KetRAV.Rpt > posted & sleep 0.2; '" + program + "' T; s=$?; wait; exit $s").c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_NE(read_bytes("posted").find(area_line), std::string::npos);
     EXPECT_TRUE(fs::is_fifo("KetRAV.Rpt"));
@@ -696,9 +697,7 @@ TEST_F(EndToEnd, ALogCutUnderTheRunNeverGivesAPartialReport) {
         write_bytes("logs/qtoss.log", log);
         write_bytes("KetRAV.Rpt", "old");
         std::string delay = "0.0" + std::to_string(random() % 10);
-        int status = std::system(("'" + program + "' T & sleep " + delay +
-                                  "; : > logs/qtoss.log; wait $!")
-                                     .c_str());
+        int status = std::system(("'" + program + "' T & sleep " + delay + "; : > logs/qtoss.log; wait $!").c_str());
         ASSERT_TRUE(WIFEXITED(status)) << status;
         std::string report = read_bytes("KetRAV.Rpt");
         if (WEXITSTATUS(status) == 1) {

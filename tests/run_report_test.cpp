@@ -75,8 +75,8 @@ TEST_F(RunReport, ConfigurationNamesAnotherLogOnlyWhenItExists) {
 TEST_F(RunReport, ARunThatCannotBeWholeLeavesTheOldReport) {
     struct Case {
         const char* what;
-        const char* held;            // held open by another program
-        const char* read_only;       // a stale file, read-only, that cannot go
+        const char* held;           // held open by another program
+        const char* read_only;      // a stale file, read-only, that cannot go
         std::string configuration;  // ketrav.ini's first line
     };
     for (const Case& c : {Case{"report held", "KetRAV.Rpt", "", "logs/qtoss.log"},

@@ -12,8 +12,8 @@ namespace ketrav::platform {
 // A replacement under way: what open_replacement found and holds until
 // complete_replacement or abandon_replacement ends it.
 struct Replacement {
-    OsHandle directory;  // the target's directory (POSIX): every later step is made in it
-    OsHandle old_file;   // the old file, held so that no open slips in before the rename (POSIX)
+    OsHandle directory;     // the target's directory (POSIX): every later step is made in it
+    OsHandle old_file;      // the old file, held so that no open slips in before the rename (POSIX)
     std::string target;     // the target's name: in `directory` on POSIX, whole on Windows
     std::string temporary;  // the new file's name, the same way
     bool in_place = false;  // the target is no regular file (a FIFO, a device): written into

@@ -78,8 +78,8 @@ bool write_report(RunValues& run, std::uint32_t memory_failures_before) {
         return false;
     }
     write_traffic_report(run);
-    bool whole = close_file(reading_slot) && run.records_sorted == run.total &&
-                 memory_failures() == memory_failures_before;
+    bool whole =
+        close_file(reading_slot) && run.records_sorted == run.total && memory_failures() == memory_failures_before;
     if (!whole) {
         // The new report goes; the old one stays as it was.
         close_all();

@@ -40,8 +40,7 @@ CommandResult run(const std::string& command_line, std::uint16_t window_style, b
         // whether the command succeeded learns of a failed wait too.
         platform::OsStatus waited = os_call([&] { return platform::wait_for_process(started.process); });
         std::uint32_t exit_code = 0;
-        platform::OsStatus asked =
-            os_call([&] { return platform::exit_code_of_process(started.process, exit_code); });
+        platform::OsStatus asked = os_call([&] { return platform::exit_code_of_process(started.process, exit_code); });
         result.value = static_cast<std::int32_t>(exit_code);
         result.ran = waited.ok && asked.ok;
     }

@@ -238,8 +238,7 @@ bool complete_replacement(Slot slot) {
         close_file(slot);
         return false;
     }
-    platform::OsStatus done =
-        os_call([&] { return platform::complete_replacement(file->handle, file->replacement); });
+    platform::OsStatus done = os_call([&] { return platform::complete_replacement(file->handle, file->replacement); });
     if (!done.ok) {
         record_error(code_of(done));
         whole = false;

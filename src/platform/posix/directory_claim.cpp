@@ -25,7 +25,8 @@ bool same_file(const struct stat& a, const struct stat& b) { return a.st_dev == 
 // run made it and this user may not write it (a lock needs no more).
 int open_lock_file(const std::string& path) {
     int fd = posix::sys_open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0 && errno == EACCES) fd = posix::sys_open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
+    if (fd < 0 && errno == EACCES)
+        fd = posix::sys_open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
     return fd;
 }
 
@@ -42,7 +43,8 @@ OsStatus claim_current_directory(const std::string& lock_name, OsHandle& claim) 
             continue;
         }
         if (fd < 0) return posix::errno_status();
-        struct stat held {}, named {};
+        struct stat held {
+        }, named{};
         OsStatus status = OsStatus::success();
         if (posix::sys_flock(fd, LOCK_EX | LOCK_NB) != 0 || posix::sys_fstat(fd, &held) != 0)
             status = posix::errno_status();
@@ -64,7 +66,8 @@ OsStatus claim_current_directory(const std::string& lock_name, OsHandle& claim) 
 OsStatus release_directory_claim(OsHandle& claim) {
     if (!claim.valid()) return OsStatus::failure(error_invalid_handle);
     // Removed while still locked, so that no run takes a file on its way out.
-    struct stat held {}, named {};
+    struct stat held {
+    }, named{};
     if (posix::sys_fstat(static_cast<int>(claim.value), &held) == 0 &&
         posix::sys_lstat(claimed_path.c_str(), &named) == 0 && same_file(held, named))
         posix::sys_unlink(claimed_path.c_str());

@@ -199,8 +199,8 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
 
     if (exists && !S_ISREG(old.st_mode)) {
         // A FIFO or a device: written into, never waited on.
-        Descriptor fd(posix::sys_openat(directory.get(), target.c_str(),
-                                        O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0));
+        Descriptor fd(
+            posix::sys_openat(directory.get(), target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0));
         if (fd.get() < 0) return posix::errno_status();
         if (posix::sys_flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return posix::errno_status();
         replacement.in_place = true;
@@ -213,13 +213,14 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
     if (exists) {
         // Windows refuses to replace a read-only file, or one an open holds.
         if (!(old.st_mode & S_IWUSR)) return OsStatus::failure(error_access_denied);
-        held.reset(posix::sys_openat(directory.get(), target.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                                     0));
+        held.reset(
+            posix::sys_openat(directory.get(), target.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0));
         if (held.get() >= 0 && posix::sys_flock(held.get(), LOCK_EX | LOCK_NB) != 0) return posix::errno_status();
         posix::take_injected_error();
     }
 
-    struct stat here {}, there {};
+    struct stat here {
+    }, there{};
     if (posix::sys_stat(".", &here) != 0 || posix::sys_fstat(directory.get(), &there) != 0)
         return posix::errno_status();
     bool local = here.st_dev == there.st_dev && here.st_ino == there.st_ino;
@@ -257,8 +258,8 @@ OsStatus complete_replacement(OsHandle file, Replacement& replacement) {
         status = copy_settings(static_cast<int>(replacement.old_file.value), old, fd);
     else
         posix::take_injected_error();
-    if (status.ok && posix::sys_renameat(directory, replacement.temporary.c_str(), directory,
-                                         replacement.target.c_str()) != 0)
+    if (status.ok &&
+        posix::sys_renameat(directory, replacement.temporary.c_str(), directory, replacement.target.c_str()) != 0)
         status = posix::errno_status();
     if (!status.ok) {
         abandon_replacement(file, replacement);

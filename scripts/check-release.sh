@@ -135,19 +135,25 @@ for f in bin/cmd bin/sort; do
 done
 check_installed installed "$scratch/prefix/bin/ketrav"
 
-# The stand-in sort is what sorts: without it the run ends with 1 and lists
-# no area, and a sort on PATH is never run in its place.
+# The stand-in sort is what sorts: without it the run ends with 1 and
+# leaves the old report as it was, and a sort on PATH is never run in its
+# place.
 cp -R "$scratch/prefix" "$scratch/no-sort"
 rm "$scratch/no-sort/libexec/ketrav/sort"
 mkdir -p "$scratch/decoy"
 printf '#!/bin/sh\ntouch "%s/decoy-ran"\ncat\n' "$scratch" >"$scratch/decoy/sort"
 chmod +x "$scratch/decoy/sort"
 rm -rf "$scratch/host-no-sort" && mkdir -p "$scratch/host-no-sort" && cp -R examples/bbs/. "$scratch/host-no-sort/"
+printf 'the last good report\r\n' >"$scratch/host-no-sort/KetRAV.Rpt"
 status=0
 (cd "$scratch/host-no-sort" && PATH="$scratch/decoy:$PATH" "$scratch/no-sort/bin/ketrav" T) || status=$?
 [ $status -eq 1 ] || fail "without its sort: exit code $status, not 1"
 [ ! -e "$scratch/decoy-ran" ] || fail "without its sort: the sort on PATH ran"
-if grep -q " : " "$scratch/host-no-sort/KetRAV.Rpt"; then fail "without its sort: area lines"; else pass "the stand-in sort is the one that sorts"; fi
+if [ "$(cat "$scratch/host-no-sort/KetRAV.Rpt")" != "$(printf 'the last good report\r')" ]; then
+    fail "without its sort: the old report changed"
+else
+    pass "the stand-in sort is the one that sorts"
+fi
 
 # The .deb files.
 deb=$packages/ketrav_${version}_amd64.deb

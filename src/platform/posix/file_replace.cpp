@@ -203,6 +203,9 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
             posix::sys_openat(directory.get(), target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0));
         if (fd.get() < 0) return posix::errno_status();
         if (posix::sys_flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return posix::errno_status();
+        // Opened without waiting for a reader; once there is one, a report
+        // longer than the pipe holds waits for it as any writer would.
+        if (posix::sys_make_blocking(fd.get()) != 0) return posix::errno_status();
         replacement.in_place = true;
         file.value = fd.take();
         posix::note_open_file(static_cast<int>(file.value));

@@ -1,15 +1,28 @@
 // Process entry: start-up, then the run.
+#include <cstdio>
+#include <string>
+
 #include "platform/command_line.h"
 #include "platform/console.h"
 #include "platform/file_io.h"
 #include "platform/floating_point.h"
 #include "platform/process.h"
+#include "report/command_request.h"
 #include "report/run_report.h"
 #include "services/date_and_command_tail.h"
 
 int main(int argc, char** argv) {
     ketrav::platform::remember_program_invocation(argc > 0 ? argv[0] : nullptr);
     ketrav::services::locate_command_tail(ketrav::platform::process_command_line(argc, argv));
+    // "ketrav --help" and its kin answer and end: nothing is read, written
+    // or deleted, and no report gets such a title by mistake.
+    ketrav::report::CommandRequest request = ketrav::report::command_request(ketrav::services::command_tail());
+    if (request != ketrav::report::CommandRequest::report) {
+        std::string text = request == ketrav::report::CommandRequest::usage ? ketrav::report::usage_text()
+                                                                            : ketrav::report::version_text();
+        bool printed = std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0;
+        ketrav::platform::exit_process(printed ? 0 : 1);
+    }
     ketrav::platform::ignore_console_breaks();
     ketrav::platform::keep_owner_access_to_new_files();
     ketrav::platform::set_floating_point_control(ketrav::platform::x87_run_control_word);

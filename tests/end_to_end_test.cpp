@@ -213,6 +213,69 @@ TEST_F(EndToEnd, Configuration) {
     write_bytes("other/empty.log", "");
     write_bytes("ketrav.ini", "other\\empty.log" + crlf);
     expect_report(run_ketrav(""), "", "", std::string(40, ' '), "", "      0");
+
+    // As Windows' own tools write it: with a UTF-8 byte-order mark, in
+    // UTF-16 either way round, the name in double quotes. A quote inside
+    // the name, or a space after the closing one, stays part of the name.
+    auto utf16 = [](const std::string& text, bool big_endian) {
+        std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char c : text) bytes += big_endian ? std::string{'\0', c} : std::string{c, '\0'};
+        return bytes;
+    };
+    for (const std::string& written :
+         {"\xEF\xBB\xBFother\\my.log" + crlf, utf16("other\\my.log" + crlf + "logs\\qtoss.log" + crlf, false),
+          utf16("other\\my.log" + crlf, true), "\"other\\my.log\"" + crlf, "\xEF\xBB\xBF\"other\\my.log\"" + crlf,
+          utf16("\"other\\my.log\"", false)}) {
+        write_bytes("ketrav.ini", written);
+        expect_report(run_ketrav(""), "261202", "261202", std::string(40, ' '), configured_line, "      1");
+    }
+    for (const std::string& written : {"\"other\\my.log\" " + crlf, "\"other\\my.log" + crlf, "other\\my.log\"" + crlf,
+                                       "\xEF\xBB\xBF\xEF\xBB\xBFother\\my.log" + crlf}) {
+        write_bytes("ketrav.ini", written);
+        expect_report(run_ketrav(""), "261201", "261201", std::string(40, ' '), default_line, "      1");
+    }
+}
+
+// "ketrav --help" and its kin answer and leave the directory as it was; any
+// other tail, however like them, is a title.
+TEST_F(EndToEnd, HelpAndVersionAnswerAndTouchNothing) {
+    write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "AREA"));
+    write_bytes("KetRAV.Rpt", "the last good report");
+    struct Case {
+        std::string tail;
+        bool answers;
+    };
+#ifdef _WIN32
+    const bool slash_question_answers = true;
+#else
+    const bool slash_question_answers = false;
+#endif
+    for (const Case& c : {Case{"--help", true}, Case{"-h", true}, Case{"--version", true},
+                          Case{"/?", slash_question_answers}, Case{"--helpme", false}, Case{"--HELP", false},
+                          Case{"-H", false}, Case{"--help me", false}, Case{"--version 2", false}}) {
+        write_bytes("KetRAV.Rpt", "the last good report");
+        KetravRun run = run_ketrav(c.tail);
+        EXPECT_EQ(run.exit_code, 0) << c.tail;
+        if (c.answers) {
+            EXPECT_EQ(run.report, "the last good report") << c.tail;
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), std::filesystem::directory_iterator()), 2)
+                << c.tail;
+        } else {
+            EXPECT_NE(run.report.find("  " + c.tail + crlf), std::string::npos) << c.tail << ":\n" << run.report;
+        }
+    }
+#ifndef _WIN32
+    // What they print, on standard output.
+    write_bytes("KetRAV.Rpt", "the last good report");
+    std::string program = ketrav::testing::program_path("ketrav");
+    ASSERT_EQ(std::system(("'" + program + "' --version > version.txt && '" + program + "' -h > usage.txt").c_str()),
+              0);
+    EXPECT_EQ(read_bytes("version.txt"), "KetRAV " KETRAV_VERSION " (release " KETRAV_RELEASE ")\n");
+    std::string usage = read_bytes("usage.txt");
+    for (const char* part : {"Usage: ketrav [TITLE...]", "KetRAV.Rpt", "Exit codes: 0", "man ketrav"})
+        EXPECT_NE(usage.find(part), std::string::npos) << part;
+    EXPECT_EQ(read_bytes("KetRAV.Rpt"), "the last good report");
+#endif
 }
 
 TEST_F(EndToEnd, LineFeedLogIsOneLine) {

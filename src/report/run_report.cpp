@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "report/configuration.h"
 #include "report/log_scan.h"
 #include "report/run_values.h"
 #include "report/sorting_step.h"
@@ -21,20 +22,6 @@ namespace ketrav::report {
 namespace {
 
 using namespace services;
-
-// The first line of "ketrav.ini", when it names an existing file, is the
-// log. False when the file, or the file its line names, is there but could
-// not be read or looked at: the default log is then not the sysop's.
-bool read_configuration(RunValues& run) {
-    Presence configuration = file_presence(configuration_file);
-    if (configuration == Presence::absent) return true;
-    if (configuration == Presence::unknown || open_for_reading(configuration_file, configuration_slot) != 0)
-        return false;
-    read_line_into(configuration_slot, run.line_buffer);
-    Presence named = file_presence(run.line_buffer);
-    if (named == Presence::present) run.log_path = run.line_buffer;
-    return close_file(configuration_slot) && named != Presence::unknown;
-}
 
 // What a killed run left, or a link planted in the place of a temporary
 // file, goes before anything is written; the link's target stays as it is.

@@ -2,6 +2,7 @@
 // block read at its absolute position, and unbuffered writing.
 #include "services/text_files.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -290,6 +291,35 @@ void read_line_into(Slot slot, std::string& line) {
         return lose_line(*file, line, run_time_code::out_of_memory);
     }
     if (!ended_by_cr && line.empty()) record_error(run_time_code::input_past_end);
+}
+
+std::string read_bytes(Slot slot, std::size_t most) {
+    std::string bytes;
+    OpenFile* file = find_open_file(slot);
+    if (!file) {
+        record_error(run_time_code::slot_not_open);
+        return bytes;
+    }
+    if (file->mode != FileMode::reading) {
+        record_error(run_time_code::wrong_mode);
+        return bytes;
+    }
+    try {
+        while (bytes.size() < most) {
+            bool has_byte = false;
+            if (int failure = look_at_next_byte(*file, has_byte)) {
+                lose_line(*file, bytes, failure);
+                return bytes;
+            }
+            if (!has_byte) break;
+            std::size_t take = std::min<std::size_t>(file->buffer_fill - file->buffer_position, most - bytes.size());
+            bytes.append(reinterpret_cast<const char*>(file->block.data() + file->buffer_position), take);
+            file->buffer_position = static_cast<std::uint16_t>(file->buffer_position + take);
+        }
+    } catch (const std::bad_alloc&) {
+        lose_line(*file, bytes, run_time_code::out_of_memory);
+    }
+    return bytes;
 }
 
 std::int32_t at_end(Slot slot) {

@@ -48,6 +48,10 @@ std::string read_line(Slot slot);
 // read_line into `line`, reusing its memory: for a caller that reads a whole
 // file line by line into one working value.
 void read_line_into(Slot slot, std::string& line);
+// Up to `most` bytes from the file open for reading under `slot`, as they
+// are: no line rules, no end-of-file mark. For a text whose encoding the
+// line rules do not fit (UTF-16).
+std::string read_bytes(Slot slot, std::size_t most);
 // -1 when the file open for reading has nothing more to give, or the slot is
 // not open; 0 otherwise, also for a file open for writing.
 std::int32_t at_end(Slot slot);

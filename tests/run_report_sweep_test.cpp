@@ -132,7 +132,7 @@ void check(const Outcome& outcome, const std::string& what, bool clean_up_may_fa
         EXPECT_EQ(outcome.report, old_report) << what << ": exit code 1";
     }
     if (only_clean_up_failed) {
-        EXPECT_EQ(outcome.exit_code, 0) << what;
+        EXPECT_EQ(outcome.exit_code, 0) << what << " (" << outcome.failed_call << ")";
     }
     EXPECT_LE(outcome.leaked, static_cast<int>(outcome.refused_closes)) << what;
     for (const std::string& name : outcome.left) {

@@ -91,8 +91,10 @@ test-windows32: windows32
 # The .deb for each Linux architecture (amd64, arm64, armhf, i386), with
 # statically linked programs, and the Windows .zip with the 64-bit and the
 # 32-bit ketrav.exe, all in build/packages/ with SHA256SUMS. Every time
-# stamp in them is the last commit's, in UTC, so that two builds of one
-# commit give the same bytes whatever the builder's time zone.
+# stamp in them is the last commit's, in UTC, and CPack makes them under
+# umask 022 (the modes of the archives' members follow it), so that two
+# builds of one commit give the same bytes whatever the builder's time
+# zone and umask.
 SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null || echo 1767225600)
 export SOURCE_DATE_EPOCH
 LINUX_PACKAGE_BUILDS := amd64: arm64:cmake/aarch64-linux-gnu.cmake armhf:cmake/arm-linux-gnueabihf.cmake \
@@ -112,7 +114,7 @@ packages: deps-packages
 	cmake --build $(PACKAGE)/windows64 -j $(JOBS)
 	rm -rf $(PACKAGES) && mkdir -p $(PACKAGES)
 	for build in amd64 arm64 armhf i386 windows64; do \
-		(cd $(PACKAGE)/$$build && TZ=UTC cpack -B $(CURDIR)/$(PACKAGE)/$$build/cpack) || exit 1; \
+		(cd $(PACKAGE)/$$build && umask 022 && TZ=UTC cpack -B $(CURDIR)/$(PACKAGE)/$$build/cpack) || exit 1; \
 		for made in $(PACKAGE)/$$build/cpack/*.deb $(PACKAGE)/$$build/cpack/*.zip; do \
 			[ ! -f "$$made" ] || cp "$$made" $(PACKAGES)/ || exit 1; \
 		done; \

@@ -11,14 +11,16 @@ SANITIZE := build/sanitize
 WINDOWS := build/windows
 WINDOWS32 := build/windows32
 ARM64 := build/arm64
+ARMHF := build/armhf
+I386 := build/i386
 DEMO_DIR := build/demo
 RELEASE := build/release
 # Release builds without tests, one per package, and the packages themselves.
 PACKAGE := build/package
 PACKAGES := build/packages
 
-.PHONY: all demo check deps deps-demo deps-packages native sanitize windows windows32 arm64 \
-	test-native test-sanitize test-windows test-windows32 test-arm64 \
+.PHONY: all demo check deps deps-demo deps-packages native sanitize windows windows32 arm64 armhf i386 \
+	test-native test-sanitize test-windows test-windows32 test-arm64 test-armhf test-i386 \
 	packages check-release fuzz-smoke bench clean
 
 all: native
@@ -57,6 +59,22 @@ arm64:
 test-arm64: arm64
 	cd $(ARM64) && ctest --output-on-failure -LE starts_processes
 
+# 32-bit ARM (armhf), under qemu-user as arm64 is.
+armhf:
+	cmake -S . -B $(ARMHF) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/arm-linux-gnueabihf.cmake
+	cmake --build $(ARMHF) -j $(JOBS)
+
+test-armhf: armhf
+	cd $(ARMHF) && ctest --output-on-failure -LE starts_processes
+
+# 32-bit PC (i386): linked statically, and run directly, every test.
+i386:
+	cmake -S . -B $(I386) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/i686-linux-gnu.cmake
+	cmake --build $(I386) -j $(JOBS)
+
+test-i386: i386
+	cd $(I386) && ctest --output-on-failure -j $(JOBS)
+
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 
@@ -70,18 +88,24 @@ test-windows: windows
 test-windows32: windows32
 	cd $(WINDOWS32) && ctest --output-on-failure -j $(JOBS)
 
-# The .deb for this machine and for arm64, and the Windows .zip with the
-# 64-bit and the 32-bit ketrav.exe, all in build/packages/ with SHA256SUMS.
-# Every time stamp in them is the last commit's, so that two builds of one
-# commit give the same bytes.
+# The .deb for each Linux architecture (amd64, arm64, armhf, i386), with
+# statically linked programs, and the Windows .zip with the 64-bit and the
+# 32-bit ketrav.exe, all in build/packages/ with SHA256SUMS. Every time
+# stamp in them is the last commit's, in UTC, and CPack makes them under
+# umask 022 (the modes of the archives' members follow it), so that two
+# builds of one commit give the same bytes whatever the builder's time
+# zone and umask.
 SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null || echo 1767225600)
 export SOURCE_DATE_EPOCH
+LINUX_PACKAGE_BUILDS := amd64: arm64:cmake/aarch64-linux-gnu.cmake armhf:cmake/arm-linux-gnueabihf.cmake \
+	i386:cmake/i686-linux-gnu.cmake
 packages: deps-packages
-	cmake -S . -B $(PACKAGE)/amd64 -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCMAKE_INSTALL_PREFIX=/usr
-	cmake --build $(PACKAGE)/amd64 -j $(JOBS)
-	cmake -S . -B $(PACKAGE)/arm64 -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCMAKE_INSTALL_PREFIX=/usr \
-		-DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake
-	cmake --build $(PACKAGE)/arm64 -j $(JOBS)
+	for build in $(LINUX_PACKAGE_BUILDS); do \
+		name=$${build%%:*}; toolchain=$${build#*:}; \
+		cmake -S . -B $(PACKAGE)/$$name -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCMAKE_INSTALL_PREFIX=/usr \
+			-DKETRAV_STATIC=ON $${toolchain:+-DCMAKE_TOOLCHAIN_FILE=$$toolchain} || exit 1; \
+		cmake --build $(PACKAGE)/$$name -j $(JOBS) || exit 1; \
+	done
 	cmake -S . -B $(PACKAGE)/windows32 -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
 		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
 	cmake --build $(PACKAGE)/windows32 -j $(JOBS)
@@ -89,8 +113,8 @@ packages: deps-packages
 		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKETRAV_WINDOWS_32BIT_BUILD=$(CURDIR)/$(PACKAGE)/windows32
 	cmake --build $(PACKAGE)/windows64 -j $(JOBS)
 	rm -rf $(PACKAGES) && mkdir -p $(PACKAGES)
-	for build in amd64 arm64 windows64; do \
-		(cd $(PACKAGE)/$$build && cpack -B $(CURDIR)/$(PACKAGE)/$$build/cpack) || exit 1; \
+	for build in amd64 arm64 armhf i386 windows64; do \
+		(cd $(PACKAGE)/$$build && umask 022 && TZ=UTC cpack -B $(CURDIR)/$(PACKAGE)/$$build/cpack) || exit 1; \
 		for made in $(PACKAGE)/$$build/cpack/*.deb $(PACKAGE)/$$build/cpack/*.zip; do \
 			[ ! -f "$$made" ] || cp "$$made" $(PACKAGES)/ || exit 1; \
 		done; \
@@ -98,10 +122,11 @@ packages: deps-packages
 	cd $(PACKAGES) && sha256sum *.deb *.zip > SHA256SUMS && ls -l
 
 # The install, the packages and the man page, checked as a sysop meets them;
-# the packages built a second time from scratch must be the same bytes.
+# the packages built a second time from scratch, in another build directory,
+# under umask 027 and in another time zone, must be the same bytes.
 check-release: packages
 	rm -rf build/packages-first && cp -R $(PACKAGES) build/packages-first
-	rm -rf $(PACKAGE) && $(MAKE) packages
+	rm -rf $(PACKAGE)-again && (umask 027 && TZ=Pacific/Kiritimati $(MAKE) packages PACKAGE=$(PACKAGE)-again)
 	sh scripts/check-release.sh build/packages-first
 
 # Every fuzz target for a few seconds on its seed corpus (clang, libFuzzer);
@@ -115,6 +140,8 @@ check: deps
 	$(MAKE) test-windows
 	$(MAKE) test-windows32
 	$(MAKE) test-arm64
+	$(MAKE) test-armhf
+	$(MAKE) test-i386
 	$(MAKE) check-release
 	$(MAKE) fuzz-smoke
 

@@ -14,6 +14,14 @@
 
 set(KETRAV_SAMPLE_INI ${PROJECT_SOURCE_DIR}/examples/ketrav.ini)
 
+# The same modes whatever the installer's or the builder's umask: 0755
+# directories and programs, 0644 files, so that the helpers and the
+# documents are open to every user (the BBS's among them).
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                                WORLD_READ WORLD_EXECUTE)
+set(ketrav_file_permissions FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+set(ketrav_directory_permissions DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
+
 # The man pages take the version from the build: English, and Russian
 # (UTF-8, for `man -L ru ketrav`).
 configure_file(${PROJECT_SOURCE_DIR}/doc/ketrav.1.in ${CMAKE_BINARY_DIR}/doc/ketrav.1 @ONLY)
@@ -30,7 +38,8 @@ if(WIN32)
                  NEWLINE_STYLE CRLF)
   install(FILES ${CMAKE_BINARY_DIR}/doc/README.txt ${CMAKE_BINARY_DIR}/doc/README.ru.txt ${KETRAV_SAMPLE_INI}
           DESTINATION . COMPONENT documents)
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/bbs DESTINATION examples COMPONENT documents)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/bbs DESTINATION examples COMPONENT documents
+          ${ketrav_file_permissions} ${ketrav_directory_permissions})
   install(FILES ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav-task.cmd
                 ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav-post.cmd
                 ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav-monthly.cmd
@@ -48,11 +57,18 @@ else()
               COMPONENT program)
     endforeach()
   endif()
-  # The fortified functions are asked for (-D_FORTIFY_SOURCE=2), but the
-  # programs call none with a buffer whose size the compiler can see, so
-  # lintian's check finds nothing to count: the override says so.
-  install(FILES ${PROJECT_SOURCE_DIR}/cmake/lintian-overrides RENAME ketrav
-          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides COMPONENT documents)
+  # Statically linked programs, as the packages ship them: lintian is told
+  # that this is on purpose, in the words of the way they were linked.
+  if(KETRAV_STATIC)
+    if(KETRAV_HAVE_STATIC_PIE)
+      set(KETRAV_STATIC_LINTIAN_TAG shared-library-lacks-prerequisites)
+    else()
+      set(KETRAV_STATIC_LINTIAN_TAG statically-linked-binary)
+    endif()
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/lintian-overrides.in ${CMAKE_BINARY_DIR}/doc/lintian-overrides @ONLY)
+    install(FILES ${CMAKE_BINARY_DIR}/doc/lintian-overrides RENAME ketrav
+            DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides COMPONENT documents)
+  endif()
 
   # Debian's rules want manuals and changelogs compressed, reproducibly (-n:
   # no name or time stamp in the gzip header).
@@ -63,24 +79,40 @@ else()
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz
                      COMMAND ${KETRAV_GZIP} -9nc ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1 > ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz
                      DEPENDS ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1)
-  configure_file(${PROJECT_SOURCE_DIR}/doc/changelog.in ${CMAKE_BINARY_DIR}/doc/changelog @ONLY)
-  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/changelog.gz
-                     COMMAND ${KETRAV_GZIP} -9nc ${CMAKE_BINARY_DIR}/doc/changelog > ${CMAKE_BINARY_DIR}/doc/changelog.gz
-                     DEPENDS ${CMAKE_BINARY_DIR}/doc/changelog)
+  # The package's own changelog: a Debian revision makes it
+  # changelog.Debian.gz.
+  configure_file(${PROJECT_SOURCE_DIR}/doc/changelog.in ${CMAKE_BINARY_DIR}/doc/changelog.Debian @ONLY)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz
+                     COMMAND ${KETRAV_GZIP} -9nc ${CMAKE_BINARY_DIR}/doc/changelog.Debian >
+                             ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz
+                     DEPENDS ${CMAKE_BINARY_DIR}/doc/changelog.Debian)
   add_custom_target(ketrav_documents ALL DEPENDS ${CMAKE_BINARY_DIR}/doc/ketrav.1.gz
-                                                 ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+                                                 ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz
+                                                 ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz)
 
   install(FILES ${CMAKE_BINARY_DIR}/doc/ketrav.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT documents)
   install(FILES ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ru/man1 COMPONENT documents)
   install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/README.ru.md ${KETRAV_SAMPLE_INI}
                 ${PROJECT_SOURCE_DIR}/doc/copyright
-                ${CMAKE_BINARY_DIR}/doc/changelog.gz
+                ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/ketrav COMPONENT documents)
   # The sample host directory and the schedule recipes the README names.
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/bbs DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/ketrav/examples
-          COMPONENT documents)
+          COMPONENT documents ${ketrav_file_permissions} ${ketrav_directory_permissions})
   install(FILES ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav.cron ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav.service
                 ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav.timer
                 ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav.logrotate
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/ketrav/examples/schedule COMPONENT documents)
+
+  # Last: every directory that holds one of these files open to every user,
+  # whatever the umask.
+  set(installed_directories ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_LIBEXECDIR}/ketrav ${CMAKE_INSTALL_MANDIR}/man1
+                            ${CMAKE_INSTALL_MANDIR}/ru/man1 ${CMAKE_INSTALL_DATAROOTDIR}/doc/ketrav)
+  if(KETRAV_STATIC)
+    list(APPEND installed_directories ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides)
+  endif()
+  foreach(component program documents)
+    install(CODE "set(KETRAV_INSTALLED_DIRECTORIES \"${installed_directories}\")" COMPONENT ${component})
+    install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/open-directories.cmake COMPONENT ${component})
+  endforeach()
 endif()

@@ -39,6 +39,18 @@ else()
   target_compile_options(ketrav_options INTERFACE -fstack-protector-strong
     $<$<OR:$<CONFIG:Release>,$<CONFIG:RelWithDebInfo>,$<CONFIG:MinSizeRel>>:-D_FORTIFY_SOURCE=2>)
   target_link_options(ketrav_options INTERFACE -Wl,-z,relro -Wl,-z,now)
+  if(KETRAV_STATIC)
+    # Programs that need no C library of the system's: one .deb runs on
+    # every glibc from Debian 11's on (ARCHITECTURE.md says why), still
+    # position-independent where the C library allows it (armhf's does not).
+    include(CheckLinkerFlag)
+    check_linker_flag(CXX -static-pie KETRAV_HAVE_STATIC_PIE)
+    if(KETRAV_HAVE_STATIC_PIE)
+      target_link_options(ketrav_options INTERFACE -static-pie)
+    else()
+      target_link_options(ketrav_options INTERFACE -static)
+    endif()
+  endif()
 endif()
 
 function(ketrav_forward_headers root)

@@ -1,7 +1,8 @@
 # Packages through CPack (`make packages` builds them all):
-#   Linux:   ketrav_VERSION_ARCH.deb, for the architecture of the build
-#            (amd64 natively, arm64 from the cross build).
-#   Windows: KetRAV-VERSION-windows.zip from the 64-bit build, which takes
+#   Linux:   ketrav_VERSION-RELEASE_ARCH.deb, for the architecture of the
+#            build (amd64 natively; arm64, armhf and i386 from the cross
+#            builds), with statically linked programs (KETRAV_STATIC).
+#   Windows: KetRAV-VERSION-RELEASE-windows.zip from the 64-bit build, which takes
 #            the 32-bit build's ketrav.exe too when KETRAV_WINDOWS_32BIT_BUILD
 #            names that build's tree.
 set(CPACK_PACKAGE_NAME ketrav)
@@ -14,7 +15,7 @@ set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_PACKAGE_FILE_NAME "KetRAV-${KETRAV_VERSION}-windows")
+  set(CPACK_PACKAGE_FILE_NAME "KetRAV-${KETRAV_VERSION}-${KETRAV_RELEASE}-windows")
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
   set(KETRAV_WINDOWS_32BIT_BUILD "" CACHE PATH "Tree of the 32-bit Windows build whose ketrav.exe the zip takes")
   # Each entry: build tree, project, component, folder inside the package.
@@ -36,9 +37,15 @@ else()
       "share, the period, a title and the total. The report is byte for byte\n"
       "the one the Windows program writes from the same log.")
   list(JOIN CPACK_PACKAGE_DESCRIPTION "" CPACK_PACKAGE_DESCRIPTION)
-  # The cross build cannot ask dpkg for its architecture.
+  # The release is the Debian revision: ketrav_1.0.E-2 upgrades 1.0.E.
+  set(CPACK_DEBIAN_PACKAGE_RELEASE ${KETRAV_RELEASE})
+  # The cross builds cannot ask dpkg for their architecture.
   if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
     set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+  elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(armhf|armv7.*|arm)$")
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE armhf)
+  elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i[3-6]86|x86)$")
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE i386)
   elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
     set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE amd64)
   endif()

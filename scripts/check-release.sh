@@ -9,15 +9,20 @@
 #     for byte;
 #   - the stand-in sort is the one that ran: without it the run fails,
 #     and never takes a sort from PATH;
-#   - lintian, informational tags included, finds nothing in either .deb,
-#     which hold what they should, the examples the documents name among
-#     them, and a Depends line read off the programs;
+#   - lintian, informational tags included, finds nothing in any of the
+#     four .deb files, which hold what they should, the examples the
+#     documents name among them, fixed modes, and no Depends, as their
+#     programs are static; cmake --install under umask 027 gives the same
+#     modes;
+#   - the amd64 .deb installs, upgrades a ketrav 1.0.E, and writes the same
+#     report in a Debian 11 root (as root, with debootstrap);
 #   - the Windows .zip holds exactly its files, a README.txt for Windows
 #     (plain text, CR LF, at most 78 columns), both ketrav.exe with a
 #     version resource and no import that their oldest Windows lacks, and
 #     both write the same report under Wine;
 #   - SHA256SUMS matches, and, given a directory of packages built before
-#     from the same commit, every package is byte for byte the same.
+#     from the same commit (under another umask, time zone and path), every
+#     package is byte for byte the same.
 # Reports of different runs are compared with their date stamp masked.
 #   check-release.sh [EARLIER-PACKAGES]
 set -eu
@@ -37,7 +42,8 @@ fail() {
 pass() { echo "check-release: ok: $*"; }
 
 version=$(sed -n 's/^#define KETRAV_VERSION "\(.*\)"$/\1/p' $build/generated/ketrav_version.h)
-[ -n "$version" ] || { echo "check-release: no version in $build" >&2; exit 1; }
+release=$(sed -n 's/^#define KETRAV_RELEASE "\(.*\)"$/\1/p' $build/generated/ketrav_version.h)
+[ -n "$version" ] && [ -n "$release" ] || { echo "check-release: no version in $build" >&2; exit 1; }
 
 # The man page.
 if groff -man -Tutf8 -ww -z $build/doc/ketrav.1 2>"$scratch/groff.txt" && [ ! -s "$scratch/groff.txt" ]; then
@@ -155,10 +161,11 @@ else
     pass "the stand-in sort is the one that sorts"
 fi
 
-# The .deb files.
-deb=$packages/ketrav_${version}_amd64.deb
-arm_deb=$packages/ketrav_${version}_arm64.deb
-for package in "$deb" "$arm_deb"; do
+# The .deb files: one per Linux architecture, the release as the Debian
+# revision, statically linked programs and so no Depends, every directory
+# and program 0755 and every other file 0644, whatever the builder's umask.
+for arch in amd64 arm64 armhf i386; do
+    package=$packages/ketrav_${version}-${release}_$arch.deb
     [ -f "$package" ] || { fail "$package missing"; continue; }
     # Only the tags count: as root, lintian warns about root on stderr.
     if lintian -I "$package" >"$scratch/lintian.txt" 2>"$scratch/lintian-stderr.txt" && [ ! -s "$scratch/lintian.txt" ]; then
@@ -166,32 +173,65 @@ for package in "$deb" "$arm_deb"; do
     else
         fail "lintian -I: $(basename "$package"): $(cat "$scratch/lintian.txt" "$scratch/lintian-stderr.txt")"
     fi
+    [ "$(dpkg-deb -f "$package" Architecture)" = "$arch" ] || fail "$(basename "$package"): not $arch"
+    [ "$(dpkg-deb -f "$package" Version)" = "$version-$release" ] || fail "$(basename "$package"): not $version-$release"
     dpkg-deb -c "$package" | awk '{print $6}' | sort >"$scratch/contents.txt"
     for f in ./usr/bin/ketrav ./usr/libexec/ketrav/cmd ./usr/libexec/ketrav/sort ./usr/share/man/man1/ketrav.1.gz \
         ./usr/share/doc/ketrav/README.md ./usr/share/doc/ketrav/ketrav.ini ./usr/share/doc/ketrav/copyright \
-        ./usr/share/doc/ketrav/changelog.gz ./usr/share/doc/ketrav/examples/bbs/logs/qtoss.log \
+        ./usr/share/doc/ketrav/changelog.Debian.gz ./usr/share/doc/ketrav/examples/bbs/logs/qtoss.log \
         ./usr/share/doc/ketrav/examples/schedule/ketrav.cron ./usr/share/doc/ketrav/examples/schedule/ketrav.service \
         ./usr/share/doc/ketrav/examples/schedule/ketrav.timer ./usr/share/doc/ketrav/examples/schedule/ketrav.logrotate \
         ./usr/share/doc/ketrav/README.ru.md ./usr/share/man/ru/man1/ketrav.1.gz; do
         grep -qx "$f" "$scratch/contents.txt" || fail "$(basename "$package"): $f missing"
     done
-    dpkg-deb -f "$package" Depends | grep -q 'libc6 (>= 2\.[0-9]*)' ||
-        fail "$(basename "$package"): no libc6 version in Depends: $(dpkg-deb -f "$package" Depends)"
+    dpkg-deb -c "$package" | awk '$1 != "drwxr-xr-x" && $1 != "-rw-r--r--" &&
+        !($1 == "-rwxr-xr-x" && $6 ~ /^\.\/usr\/(bin|libexec)\//) {print $1, $6}' >"$scratch/modes.txt"
+    [ ! -s "$scratch/modes.txt" ] || fail "$(basename "$package"): modes: $(head -3 "$scratch/modes.txt")"
+    [ -z "$(dpkg-deb -f "$package" Depends)" ] ||
+        fail "$(basename "$package"): Depends for static programs: $(dpkg-deb -f "$package" Depends)"
 done
+deb=$packages/ketrav_${version}-${release}_amd64.deb
+# The programs need no library of the system's.
+if objdump -p "$build/bin/ketrav" "$build/bin/cmd" "$build/bin/sort" | grep -q NEEDED; then
+    fail "the programs are not linked statically"
+else
+    pass "the programs need no shared library"
+fi
 # The documents name the examples the packages carry.
 for f in examples/bbs/ examples/schedule/ ketrav.cron ketrav.service ketrav.timer ketrav.logrotate; do
     grep -q "$f" README.md || fail "README.md does not name $f"
 done
-[ "$(dpkg-deb -f "$arm_deb" Architecture 2>/dev/null)" = arm64 ] || fail "$arm_deb: not arm64"
 if [ -f "$deb" ]; then
     dpkg -x "$deb" "$scratch/debroot"
     check_installed deb "$scratch/debroot/usr/bin/ketrav"
 fi
+# cmake --install under umask 027 still installs 0755 directories and
+# programs and 0644 files.
+(umask 027 && cmake --install $build --prefix "$scratch/prefix027" >/dev/null)
+find "$scratch/prefix027" \( -type d ! -perm 0755 \) -o \( -type f ! -perm 0644 ! -perm 0755 \) >"$scratch/modes027.txt"
+if [ -s "$scratch/modes027.txt" ]; then
+    fail "cmake --install under umask 027: $(head -3 "$scratch/modes027.txt")"
+else
+    pass "cmake --install under umask 027: 0755 directories and programs, 0644 files"
+fi
+
+# Debian 11: the amd64 .deb in a bullseye root made with debootstrap writes
+# the same report as on this machine; and it upgrades a ketrav 1.0.E there.
+if [ "$(id -u)" -ne 0 ] || ! command -v debootstrap >/dev/null 2>&1; then
+    echo "check-release: skipped: Debian 11 root (needs root and debootstrap)"
+elif [ -f "$deb" ]; then
+    sh scripts/check-old-debian.sh "$deb" "$scratch" "$version-$release" && pass "Debian 11: installs, upgrades 1.0.E, and writes the same report" ||
+        fail "Debian 11: see above"
+fi
 
 # The Windows .zip.
-zip=$packages/KetRAV-$version-windows.zip
-top=KetRAV-$version-windows
+zip=$packages/KetRAV-$version-$release-windows.zip
+top=KetRAV-$version-$release-windows
 if [ -f "$zip" ]; then
+    # Fixed modes in the zip too, whatever the builder's umask.
+    cmake -E tar tvf "$zip" | awk '$1 != "drwxr-xr-x" && $1 != "-rw-r--r--" && $1 != "-rwxr-xr-x" {print}' \
+        >"$scratch/zip-modes.txt"
+    [ ! -s "$scratch/zip-modes.txt" ] || fail "zip: modes: $(head -3 "$scratch/zip-modes.txt")"
     cmake -E tar tf "$zip" | grep -v '/$' | sort >"$scratch/zip.txt"
     printf '%s\n' "$top/32-bit/ketrav.exe" "$top/64-bit/ketrav.exe" "$top/README.txt" "$top/README.ru.txt" "$top/ketrav.ini" \
         "$top/examples/bbs/logs/qtoss.log" "$top/examples/ketrav-task.cmd" "$top/examples/ketrav-post.cmd" \

@@ -4,7 +4,8 @@
 # stops.
 #   install-deps.sh demo    the demo build: cmake and g++
 #   install-deps.sh packages  the release builds and their packages: the
-#                           cross compilers, gzip for the documents
+#                           cross compilers (ARM 64- and 32-bit, 32-bit PC,
+#                           Windows), gzip for the documents
 #   install-deps.sh check   every build, test and package check
 #   install-deps.sh bench   the benchmarks: Google Benchmark, hyperfine,
 #                           GNU time for peak memory, strace for call counts
@@ -14,13 +15,16 @@ demo) packages="cmake g++ make" ;;
 check)
     # googletest: its sources, for every build's own compiler; mingw-w64 and
     # wine: the Windows builds and their tests (wine32 for the 32-bit one);
-    # g++-aarch64-linux-gnu and qemu-user: the ARM build; groff-base: the man
-    # page; lintian: the .deb files; gzip: the packaged documents; clang and
-    # its runtime: the fuzz targets.
+    # g++-aarch64-linux-gnu, g++-arm-linux-gnueabihf and qemu-user: the ARM
+    # builds; g++-i686-linux-gnu: the 32-bit PC build; groff-base: the man
+    # page; lintian: the .deb files; debootstrap: the Debian 11 root the
+    # amd64 .deb is tried in; gzip: the packaged documents; clang and its
+    # runtime: the fuzz targets.
     # Wine is run as its package documents: the wine package's commands.
-    packages="cmake g++ make googletest mingw-w64 wine wine64 wine32:i386 g++-aarch64-linux-gnu qemu-user groff-base lintian gzip clang libclang-rt-dev"
+    packages="cmake g++ make googletest mingw-w64 wine wine64 wine32:i386 g++-aarch64-linux-gnu g++-arm-linux-gnueabihf"
+    packages="$packages g++-i686-linux-gnu qemu-user groff-base lintian debootstrap gzip clang libclang-rt-dev"
     ;;
-packages) packages="cmake g++ make mingw-w64 g++-aarch64-linux-gnu gzip" ;;
+packages) packages="cmake g++ make mingw-w64 g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-i686-linux-gnu gzip" ;;
 bench) packages="cmake g++ make libbenchmark-dev hyperfine time strace" ;;
 *)
     echo "usage: install-deps.sh demo|packages|check|bench" >&2

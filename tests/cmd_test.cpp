@@ -1,7 +1,9 @@
 // The cmd stand-in as a program: pipelines, redirections, builtins.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
@@ -35,8 +37,14 @@ TEST(Cmd, RunsPipelines) {
     EXPECT_EQ(ketrav::testing::run_and_wait(cmd + " /c type a.txt |sort >/dev/full"), 1);
     // A FIFO is opened without waiting, but the program that gets it waits
     // on it as on any pipe: a writer that is slow to write is still read.
-    ASSERT_EQ(std::system("mkfifo slow.fifo && (sh -c 'exec 3>slow.fifo; sleep 0.3; printf \"b\\r\\na\\r\\n\" >&3' &)"),
+    // The writer holds the FIFO open before cmd starts (read and write, so
+    // that its open need not wait for a reader): a FIFO that no writer has
+    // opened yet reads as empty at once.
+    ASSERT_EQ(std::system("mkfifo slow.fifo && (sh -c 'exec 3<>slow.fifo; : > writer.ready; sleep 0.3; "
+                          "printf \"b\\r\\na\\r\\n\" >&3' &)"),
               0);
+    for (int wait = 0; wait < 1000 && !ketrav::testing::exists("writer.ready"); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(ketrav::testing::run_and_wait(cmd + " /c sort <slow.fifo >sorted.txt"), 0);
     EXPECT_EQ(ketrav::testing::read_bytes("sorted.txt"), "a\r\nb\r\n");
     // Started for a parent that is no longer its parent (the program ended

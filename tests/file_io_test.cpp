@@ -105,6 +105,21 @@ TEST(PlatformFiles, ReadWriteSeekAndCut) {
     ASSERT_TRUE(read_file(file, buffer, sizeof buffer, got).ok);
     EXPECT_EQ(got, 0u);
     close_handle(file);
+
+    // Past 4 GiB (a sparse file): offsets of 64 bits on every build, the
+    // 32-bit ones too, so that a log that large is read whole.
+    const std::uint64_t far = (std::uint64_t{1} << 32) + 8;
+    ASSERT_TRUE(open_file("big.log", FileAccess::write, file).ok);
+    ASSERT_TRUE(set_file_pointer(file, far).ok);
+    ASSERT_TRUE(write_file(file, "tail", 4, written).ok);
+    std::uint64_t size = 0;
+    ASSERT_TRUE(file_size(file, size).ok);
+    EXPECT_EQ(size, far + 4);
+    close_handle(file);
+    ASSERT_TRUE(open_file("big.log", FileAccess::read, file).ok);
+    ASSERT_TRUE(read_file_at(file, far, buffer, sizeof buffer, got).ok);
+    EXPECT_EQ(std::string(buffer, got), "tail");
+    close_handle(file);
 }
 
 TEST(PlatformFiles, OpenFailuresCarryWindowsCodes) {

@@ -5,6 +5,10 @@
 
 #include <ctime>
 
+#ifndef _WIN32
+#include "platform/posix/calendar.h"
+#endif
+
 TEST(LocalDate, AgreesWithTheCLibrary) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         std::time_t now = std::time(nullptr);
@@ -18,3 +22,21 @@ TEST(LocalDate, AgreesWithTheCLibrary) {
         break;
     }
 }
+
+#ifndef _WIN32
+// The date stays right past 2038, on the 32-bit builds too: mid-month, so
+// that any time zone gives the same month.
+TEST(LocalDate, PastTheYear2038) {
+    struct Case {
+        std::int64_t seconds;
+        int year;
+        int month;
+    };
+    for (Case c : {Case{2147483647LL + 86400 * 20, 2038, 2}, Case{2236032000LL, 2040, 11},
+                   Case{4102444800LL + 86400 * 14, 2100, 1}}) {
+        ketrav::platform::LocalDate date = ketrav::platform::posix::local_date_of(c.seconds);
+        EXPECT_EQ(date.year, c.year) << c.seconds;
+        EXPECT_EQ(date.month, c.month) << c.seconds;
+    }
+}
+#endif

@@ -15,7 +15,8 @@
 #     programs are static; cmake --install under umask 027 gives the same
 #     modes;
 #   - the amd64 .deb installs, upgrades a ketrav 1.0.E, and writes the same
-#     report in a Debian 11 root (as root, with debootstrap);
+#     report in a Debian 11 and a Debian 12 root (as root, with
+#     debootstrap);
 #   - the Windows .zip holds exactly its files, a README.txt for Windows
 #     (plain text, CR LF, at most 78 columns), both ketrav.exe with a
 #     version resource and no import that their oldest Windows lacks, and
@@ -215,14 +216,20 @@ else
     pass "cmake --install under umask 027: 0755 directories and programs, 0644 files"
 fi
 
-# Debian 11: the amd64 .deb in a bullseye root made with debootstrap writes
-# the same report as on this machine; and it upgrades a ketrav 1.0.E there.
-if [ "$(id -u)" -ne 0 ] || ! command -v debootstrap >/dev/null 2>&1; then
-    echo "check-release: skipped: Debian 11 root (needs root and debootstrap)"
-elif [ -f "$deb" ]; then
-    sh scripts/check-old-debian.sh "$deb" "$scratch" "$version-$release" && pass "Debian 11: installs, upgrades 1.0.E, and writes the same report" ||
-        fail "Debian 11: see above"
-fi
+# Debian 11 and 12: the amd64 .deb in roots made with debootstrap upgrades
+# a ketrav 1.0.E there with apt, and writes the same report as the build
+# tree does.
+for suite in bullseye bookworm; do
+    if [ "$(id -u)" -ne 0 ] || ! command -v debootstrap >/dev/null 2>&1; then
+        echo "check-release: skipped: a $suite root (making one needs root and debootstrap)"
+    elif [ -f "$deb" ]; then
+        if sh scripts/check-debian-root.sh "$suite" "$deb" "$scratch" "$version-$release"; then
+            pass "$suite: installs, upgrades 1.0.E, and writes the same report"
+        else
+            fail "$suite: see above"
+        fi
+    fi
+done
 
 # The Windows .zip.
 zip=$packages/KetRAV-$version-$release-windows.zip

@@ -1,23 +1,25 @@
 #!/bin/sh
-# The amd64 .deb on Debian 11 ("bullseye", glibc 2.31), in a root made with
-# debootstrap from this machine's package source: a stand-in for the release
-# before (a package ketrav at version 1.0.E) goes in first, then apt
-# upgrades it to the new .deb; the new version must be the one installed,
-# and the sample's report there must be this machine's, byte for byte but
-# for the date. The root is kept in build/bullseye for the next check.
-#   check-old-debian.sh DEB SCRATCH VERSION
+# The amd64 .deb in a Debian root made with debootstrap from this machine's
+# package source (Debian 11 "bullseye", glibc 2.31, or 12 "bookworm"): a
+# stand-in for the release before (a package ketrav at version 1.0.E) goes
+# in first, then apt upgrades it to the new .deb; the new version must be
+# the one installed, and the sample's report there must be this machine's,
+# byte for byte but for the date. The root is kept in build/SUITE for the
+# next check.
+#   check-debian-root.sh SUITE DEB SCRATCH VERSION
 # SCRATCH holds reference.Rpt, the build tree's report of the sample.
 set -eu
-deb=$1
-scratch=$2
-version=$3
-root=build/bullseye
+suite=$1
+deb=$2
+scratch=$3
+version=$4
+root=build/$suite
 mirror=$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -1)
 mirror=${mirror:-http://deb.debian.org/debian}
 
 if [ ! -x "$root/usr/bin/apt-get" ]; then
     rm -rf "$root"
-    debootstrap --variant=minbase bullseye "$root" "$mirror" >"$scratch/debootstrap.log" 2>&1 || {
+    debootstrap --variant=minbase "$suite" "$root" "$mirror" >"$scratch/debootstrap.log" 2>&1 || {
         tail -5 "$scratch/debootstrap.log" >&2
         exit 1
     }
@@ -35,25 +37,25 @@ printf 'Package: ketrav\nVersion: 1.0.E\nArchitecture: amd64\nMaintainer: KetRAV
 dpkg-deb --root-owner-group --build "$standin" "$root/tmp/ketrav_1.0.E_amd64.deb" >/dev/null
 cp "$deb" "$root/tmp/ketrav-new.deb"
 in_root dpkg -i /tmp/ketrav_1.0.E_amd64.deb >/dev/null
-dpkg --compare-versions "$version" gt 1.0.E || { echo "check-old-debian: $version is not above 1.0.E" >&2; exit 1; }
+dpkg --compare-versions "$version" gt 1.0.E || { echo "check-debian-root ($suite): $version is not above 1.0.E" >&2; exit 1; }
 in_root apt-get install -y -q /tmp/ketrav-new.deb >"$scratch/apt.log" 2>&1 || {
     tail -5 "$scratch/apt.log" >&2
     exit 1
 }
 installed=$(in_root dpkg-query -W -f='${Version}' ketrav)
-[ "$installed" = "$version" ] || { echo "check-old-debian: installed $installed, not $version" >&2; exit 1; }
+[ "$installed" = "$version" ] || { echo "check-debian-root ($suite): installed $installed, not $version" >&2; exit 1; }
 
 # The sample there.
 rm -rf "$root/tmp/bbs" && cp -R examples/bbs "$root/tmp/bbs"
 in_root sh -c 'cd /tmp/bbs && exec /usr/bin/ketrav Fidonet Region 99 Echomail' || {
-    echo "check-old-debian: ketrav ended with $?" >&2
+    echo "check-debian-root ($suite): ketrav ended with $?" >&2
     exit 1
 }
 undated() { sed '2s/[0-9][0-9]-[0-9][0-9]-[0-9][0-9][0-9][0-9]\r$/DATE\r/' "$1"; }
-undated "$root/tmp/bbs/KetRAV.Rpt" >"$scratch/bullseye.Rpt"
+undated "$root/tmp/bbs/KetRAV.Rpt" >"$scratch/$suite.Rpt"
 undated "$scratch/reference.Rpt" >"$scratch/reference-undated.Rpt"
-cmp -s "$scratch/bullseye.Rpt" "$scratch/reference-undated.Rpt" || {
-    echo "check-old-debian: the report differs from this machine's" >&2
+cmp -s "$scratch/$suite.Rpt" "$scratch/reference-undated.Rpt" || {
+    echo "check-debian-root ($suite): the report differs from this machine's" >&2
     exit 1
 }
 in_root dpkg --purge ketrav >/dev/null

@@ -799,19 +799,23 @@ TEST_F(EndToEnd, TheClaimHoldsThroughALinkAndInAClosedDirectory) {
     EXPECT_EQ(read_bytes("KetRAV.Rpt"), "old");
     ketrav::platform::release_directory_claim(first_run);
 
-    // Root runs the closed directory's run as another user; anyone else
-    // closes a directory of their own.
+    // Root runs the closed directory's run as another user, from a copy of
+    // the programs that user may reach (the build tree may lie in a home
+    // closed to others); anyone else closes a directory of their own.
     fs::create_directories("closed/logs");
     write_bytes("closed/logs/qtoss.log", import_line("261201 10:00:00", "AREA"));
+    fs::create_directory("programs");
+    for (const char* name : {"ketrav", "cmd", "sort"})
+        fs::copy_file(ketrav::testing::program_path(name), std::string("programs/") + name);
+    std::string copy = fs::absolute("programs/ketrav").string();
     std::string as_user = "sh -c";
     if (geteuid() == 0) {
-        ASSERT_EQ(std::system("chown -R 65534:65534 closed"), 0);
+        ASSERT_EQ(std::system("chown -R 65534:65534 closed && chmod -R o+rx programs && chmod o+x ."), 0);
         as_user = "setpriv --reuid=65534 --regid=65534 --clear-groups sh -c";
-        ASSERT_EQ(std::system(("chmod o+x . && chmod o+rx " + ketrav::testing::program_path("")).c_str()), 0);
     }
     fs::permissions("closed", fs::perms::owner_write | fs::perms::owner_exec | fs::perms::group_write |
                                   fs::perms::group_exec | fs::perms::others_write | fs::perms::others_exec);
-    std::string run = as_user + " \"cd closed && '" + program + "' T\"";
+    std::string run = as_user + " \"cd closed && '" + copy + "' T\"";
     EXPECT_EQ(exit_status_of("flock -n closed/KetRAV.lck " + run), 1);
     EXPECT_EQ(exit_status_of(run), 0);
     fs::permissions("closed", fs::perms::owner_all);

@@ -13,10 +13,6 @@ const std::string utf8_mark = "\xEF\xBB\xBF";
 const std::string utf16_little_mark = "\xFF\xFE";
 const std::string utf16_big_mark = "\xFE\xFF";
 
-bool starts_with(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
 // The first line of UTF-16 text: up to the first CR or 0x1A, as for the
 // eight-bit text; an odd last byte is no character.
 std::u16string first_utf16_line(const std::string& bytes, std::size_t from, bool big_endian) {
@@ -42,11 +38,11 @@ void remove_enclosing_quotes(std::string& line) {
 std::string name_in_first_line(const std::string& head) {
     try {
         std::string line;
-        bool little = starts_with(head, utf16_little_mark), big = starts_with(head, utf16_big_mark);
+        bool little = head.starts_with(utf16_little_mark), big = head.starts_with(utf16_big_mark);
         if (little || big) {
             line = platform::narrow_name_from_utf16(first_utf16_line(head, 2, big));
         } else {
-            std::size_t from = starts_with(head, utf8_mark) ? utf8_mark.size() : 0;
+            std::size_t from = head.starts_with(utf8_mark) ? utf8_mark.size() : 0;
             std::size_t end = head.find_first_of("\r\x1A", from);
             line = head.substr(from, end == std::string::npos ? std::string::npos : end - from);
         }

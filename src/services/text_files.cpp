@@ -61,7 +61,6 @@ int look_at_next_byte(OpenFile& file, bool& has_byte) {
 int release(OpenFile* file, bool asked_for, bool& whole) {
     int failure = 0;
     platform::OsHandle handle = file->handle;
-    whole = !file->damaged;
     if (file->replacing) {
         whole = false;
         platform::OsStatus abandoned =
@@ -75,16 +74,13 @@ int release(OpenFile* file, bool asked_for, bool& whole) {
     if (cut) {
         platform::OsStatus status = os_call([&] { return platform::set_end_of_file(handle); });
         if (!status.ok) {
-            whole = false;
             file->damaged = true;
             failure = code_of(status);
         }
     }
     platform::OsStatus closed = os_call([&] { return platform::close_handle(handle); });
-    if (written && !closed.ok) {
-        whole = false;
-        file->damaged = true;
-    }
+    if (written && !closed.ok) file->damaged = true;
+    whole = !file->damaged;
     if (!closed.ok && !failure) failure = code_of(closed);
     if (!closed.ok && asked_for && closed.error != platform::error_invalid_handle) return failure;
     if (!remove_open_file(file)) failure = run_time_code::file_table_damaged;
@@ -101,8 +97,10 @@ int abandon_open(OpenFile* file, int code) {
     return code;
 }
 
-// Records `code` and hands it back: the result of an open that failed.
-int refuse_open(int code) {
+// Gives up an open that the OS refused: drops the entry, records the code
+// and hands it back.
+int refuse_open(const OpenFile* file, int code) {
+    if (!remove_open_file(file)) code = run_time_code::file_table_damaged;
     record_error(code);
     return code;
 }
@@ -160,10 +158,7 @@ int open_in_slot(const std::string& given_name, Slot slot, FileMode mode) {
     platform::FileAccess access = mode == FileMode::reading ? platform::FileAccess::read : platform::FileAccess::write;
     platform::OsHandle handle;
     platform::OsStatus opened = os_call([&] { return platform::open_file(name, access, handle); });
-    if (!opened.ok) {
-        if (!remove_open_file(file)) return refuse_open(run_time_code::file_table_damaged);
-        return refuse_open(code_of(opened));
-    }
+    if (!opened.ok) return refuse_open(file, code_of(opened));
     file->handle = handle;
 
     platform::FileKind kind = platform::FileKind::other;
@@ -221,10 +216,7 @@ int open_replacement(const std::string& given_name, const std::string& temporary
     platform::OsHandle handle;
     platform::OsStatus opened =
         os_call([&] { return platform::open_replacement(name, temporary_name, handle, file->replacement); });
-    if (!opened.ok) {
-        if (!remove_open_file(file)) return refuse_open(run_time_code::file_table_damaged);
-        return refuse_open(code_of(opened));
-    }
+    if (!opened.ok) return refuse_open(file, code_of(opened));
     file->handle = handle;
     file->replacing = true;
     file->kind = file->replacement.in_place ? platform::FileKind::other : platform::FileKind::disk;
@@ -234,11 +226,11 @@ int open_replacement(const std::string& given_name, const std::string& temporary
 bool complete_replacement(Slot slot) {
     OpenFile* file = find_open_file(slot);
     if (!file || !file->replacing) return false;
-    bool whole = true;
     if (file->damaged) {
         close_file(slot);
         return false;
     }
+    bool whole = true;
     platform::OsStatus done = os_call([&] { return platform::complete_replacement(file->handle, file->replacement); });
     if (!done.ok) {
         record_error(code_of(done));

@@ -80,19 +80,14 @@ OsStatus complete_replacement(OsHandle file, Replacement& replacement) {
     }
     if (status.ok) {
         std::string target = full_path(replacement.target), temporary = full_path(replacement.temporary);
-        const char* to = target.c_str();
-        const char* from = temporary.c_str();
+        // No old file: a plain move, written through.
+        bool old_file = file_is_there(replacement.target);
         status = win32::guarded([&] {
-            if (file_is_there(replacement.target) &&
-                ReplaceFileA(to, from, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
-                return true;
-            // No old file (or one gone since): a plain move, written through.
-            DWORD error = GetLastError();
-            if (file_is_there(replacement.target) && error != 0) {
-                SetLastError(error);
-                return false;
-            }
-            return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+            if (old_file)
+                return ReplaceFileA(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                    nullptr, nullptr) != 0;
+            return MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+                   0;
         });
     }
     if (!status.ok) DeleteFileA(replacement.temporary.c_str());

@@ -63,10 +63,13 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
     };
     OsStatus status = create(0);
     if (!status.ok) return status;
-    if (job && !AssignProcessToJobObject(job, info.hProcess)) {
+    BOOL in_job = FALSE;
+    if (job && !AssignProcessToJobObject(job, info.hProcess) && IsProcessInJob(GetCurrentProcess(), nullptr, &in_job) &&
+        in_job) {
         // Windows 7 and older put a process in one job only: a program
         // started inside a job (by a scheduler, a service) starts its child
         // outside that job where the job lets it, so that it can join ours.
+        // Anywhere else the child runs as it would without a job.
         TerminateProcess(info.hProcess, 1);
         CloseHandle(info.hThread);
         CloseHandle(info.hProcess);

@@ -11,6 +11,16 @@
 #include "report/run_report.h"
 #include "services/date_and_command_tail.h"
 
+#ifdef __ELF__
+namespace {
+// A stop asked for in the program's first moments ends it as one asked
+// for later does: the handler goes in before the C and C++ run-times start.
+void end_with_255_from_the_start(int, char**, char**) { ketrav::platform::end_with_255_on_termination(); }
+__attribute__((section(".preinit_array"), used)) void (*const early_start)(int, char**, char**) =
+    end_with_255_from_the_start;
+}  // namespace
+#endif
+
 int main(int argc, char** argv) {
     ketrav::platform::remember_program_invocation(argc > 0 ? argv[0] : nullptr);
     ketrav::services::locate_command_tail(ketrav::platform::process_command_line(argc, argv));

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "fault_countdown.h"
@@ -288,23 +289,52 @@ TEST_F(TextFiles, ARefusedCloseKeepsTheFileInItsSlot) {
 
 #ifndef _WIN32
 // A log cut under the reader (rotated by copying and truncating) no longer
-// holds what was read; one that grew still does. (Windows lets no one cut a
-// file that the reader holds open.)
+// holds what was read, even once it has been written again past the point
+// read; one that grew still does, and so does one renamed away and made
+// anew, which the reader still holds. (Windows lets no one cut a file that
+// the reader holds open.)
 TEST_F(TextFiles, AFileCutUnderTheReaderIsTold) {
-    write_bytes("log.txt", std::string(300, 'a') + "\r\n" + std::string(300, 'b') + "\r\n");
+    const std::string log = std::string(300, 'a') + "\r\n" + std::string(300, 'b') + "\r\n";
+    write_bytes("log.txt", log);
     ASSERT_EQ(open_for_reading("log.txt", 1), 0);
     EXPECT_EQ(read_line(1).size(), 300u);
-    EXPECT_TRUE(still_holds_what_was_read(1));
+    EXPECT_TRUE(still_holds_the_bytes_read(1));
     std::filesystem::resize_file("log.txt", 100);
     read_line(1);
-    EXPECT_FALSE(still_holds_what_was_read(1));
+    EXPECT_FALSE(still_holds_the_bytes_read(1));
     close_all();
 
     ASSERT_EQ(open_for_reading("log.txt", 1), 0);
     read_line(1);
     std::filesystem::resize_file("log.txt", 5000);
-    EXPECT_TRUE(still_holds_what_was_read(1));
-    EXPECT_TRUE(still_holds_what_was_read(9));  // no file open there
+    EXPECT_TRUE(still_holds_the_bytes_read(1));
+    EXPECT_TRUE(still_holds_the_bytes_read(9));  // no file open there
+    close_all();
+
+    // Cut, then written again by the tosser past the point read: the size
+    // says nothing, the bytes do. One byte changed in place is told too.
+    for (std::size_t changed : {std::size_t{0}, std::size_t{250}}) {
+        write_bytes("log.txt", log);
+        ASSERT_EQ(open_for_reading("log.txt", 1), 0);
+        read_line(1);
+        std::string refill = log + log;
+        refill[changed] = 'z';
+        {
+            std::ofstream same_file("log.txt", std::ios::binary | std::ios::in | std::ios::out);
+            same_file.write(refill.data(), static_cast<std::streamsize>(refill.size()));
+        }
+        EXPECT_FALSE(still_holds_the_bytes_read(1)) << changed;
+        close_all();
+    }
+
+    // Renamed away and made anew (a rotation with "create"): the file read
+    // is still the one held.
+    write_bytes("log.txt", log);
+    ASSERT_EQ(open_for_reading("log.txt", 1), 0);
+    read_line(1);
+    std::filesystem::rename("log.txt", "log.1");
+    write_bytes("log.txt", std::string(4000, 'c'));
+    EXPECT_TRUE(still_holds_the_bytes_read(1));
     close_all();
 }
 #endif

@@ -15,7 +15,10 @@ bool read_configuration(RunValues& run) {
     if (configuration == Presence::unknown || open_for_reading(configuration_file, configuration_slot) != 0)
         return false;
     run.line_buffer = name_in_first_line(read_bytes(configuration_slot, name_line_bytes));
-    Presence named = file_presence(run.line_buffer);
+    // No file's name holds a NUL: the system would take the name as ending
+    // there, and read a file the line does not name.
+    bool nameable = run.line_buffer.find('\0') == std::string::npos;
+    Presence named = nameable ? file_presence(run.line_buffer) : Presence::absent;
     if (named == Presence::present) run.log_path = run.line_buffer;
     return close_file(configuration_slot) && named != Presence::unknown;
 }

@@ -36,9 +36,11 @@ bool remove_leftovers() {
 
 // The first pass, from the log to the unsorted records. A log that is not
 // there reads as an empty one; false when it is there but could not be
-// read whole, when it was cut under the run, or a record was not written.
-// (A log that grew under the run is whole as far as it was read: the lines
-// added are the next run's.)
+// read whole, when what was read of it is no longer there as it was read
+// (cut under the run, even when written again past that point since), or
+// a record was not written. (A log that grew under the run is whole as far
+// as it was read: the lines added are the next run's. One renamed away and
+// made anew is still the file that was opened.)
 bool scan_records(RunValues& run) {
     int log_opened = open_for_reading(run.log_path, reading_slot);
     bool log_missing = log_opened == run_time_code::file_not_found || log_opened == run_time_code::path_not_found;
@@ -51,7 +53,7 @@ bool scan_records(RunValues& run) {
     run.line_buffer.clear();
     if (whole) {
         scan_log(run);
-        whole = still_holds_what_was_read(reading_slot);
+        whole = still_holds_the_bytes_read(reading_slot);
     }
     return close_all() && whole;
 }

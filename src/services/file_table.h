@@ -8,6 +8,7 @@
 
 #include "platform/file_io.h"
 #include "platform/file_replace.h"
+#include "services/content_digest.h"
 #include "services/text_files.h"
 
 namespace ketrav::services {
@@ -36,6 +37,9 @@ struct OpenFile {
     std::uint16_t buffer_position = 0;
     std::uint16_t buffer_fill = 0;
     std::array<unsigned char, read_block_size> block{};
+    // Reading a disk file: every byte read from it, in order from its start,
+    // so that it can be told afterwards whether the file still holds them.
+    ContentDigest bytes_read;
 };
 
 // The entry for `slot`, or nullptr. Entries stay where they are until

@@ -35,6 +35,7 @@ int read_next_block(OpenFile& file) {
         os_call([&] { return platform::read_file_at(file.handle, offset, file.block.data(), file.block_size, got); });
     if (!read.ok) return code_of(read);
     file.buffer_fill = static_cast<std::uint16_t>(got);
+    file.bytes_read.add(file.block.data(), got);
     return 0;
 }
 
@@ -370,16 +371,27 @@ bool close_all() {
     return all_whole;
 }
 
-bool still_holds_what_was_read(Slot slot) {
+bool still_holds_the_bytes_read(Slot slot) {
     OpenFile* file = find_open_file(slot);
     if (!file || file->mode != FileMode::reading || file->kind != platform::FileKind::disk) return true;
-    std::uint64_t size = 0;
-    platform::OsStatus sized = os_call([&] { return platform::file_size(file->handle, size); });
-    if (!sized.ok) {
-        record_error(code_of(sized));
-        return false;
+    // Read again from the start, in large pieces: the same bytes, or the
+    // file changed under the reader.
+    static unsigned char again[65536];
+    ContentDigest now;
+    const std::uint64_t length = file->bytes_read.length();
+    while (now.length() < length) {
+        std::uint64_t left = length - now.length();
+        std::uint32_t want = left < sizeof again ? static_cast<std::uint32_t>(left) : sizeof again, got = 0;
+        platform::OsStatus read =
+            os_call([&] { return platform::read_file_at(file->handle, now.length(), again, want, got); });
+        if (!read.ok) {
+            record_error(code_of(read));
+            return false;
+        }
+        if (got == 0) return false;
+        now.add(again, got);
     }
-    return size >= file->buffer_start + file->buffer_position;
+    return now.value() == file->bytes_read.value();
 }
 
 bool slot_in_use(Slot slot) { return find_open_file(slot) != nullptr; }

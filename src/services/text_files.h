@@ -67,11 +67,13 @@ void end_line(Slot slot);
 bool close_file(Slot slot);
 bool close_all();
 
-// False when the file open for reading under `slot` is now shorter than the
-// part of it already read: it was cut under the reader (a log rotated by
-// copying and truncating), and the lines read may be no longer the file's.
-// True otherwise, for a slot not open and for a file that is no disk file.
-bool still_holds_what_was_read(Slot slot);
+// False when the file open for reading under `slot` no longer holds, from
+// its start, exactly the bytes read from it: it was cut under the reader (a
+// log rotated by copying and truncating), or written over, even where it
+// has grown again since, and the lines read may be no longer the file's.
+// Bytes added past those read (a tosser's append) change nothing. True
+// for a slot not open and for a file that is no disk file.
+bool still_holds_the_bytes_read(Slot slot);
 
 // Whether a file is open under `slot`.
 bool slot_in_use(Slot slot);

@@ -22,8 +22,10 @@ void ignore_console_breaks() {
     std::signal(SIGHUP, SIG_IGN);
     // A file-size limit is then a failed write, which the run goes on from.
     std::signal(SIGXFSZ, SIG_IGN);
-    std::signal(SIGTERM, end_on_termination);
+    std::signal(SIGPIPE, SIG_IGN);
 }
+
+void end_with_255_on_termination() { std::signal(SIGTERM, end_on_termination); }
 
 // POSIX streams carry bytes unchanged already.
 void use_binary_standard_streams() {}

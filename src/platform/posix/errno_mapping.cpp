@@ -8,6 +8,7 @@
 namespace ketrav::platform {
 
 OsError os_error_from_errno(int errno_value) {
+    if (posix::is_injected_errno(errno_value)) return posix::error_of_injected_errno(errno_value);
     switch (errno_value) {
         case 0: return 0;
         case ENOENT: return error_file_not_found;
@@ -39,7 +40,6 @@ OsError os_error_from_errno(int errno_value) {
 }
 
 OsStatus posix::errno_status() {
-    if (OsError injected = take_injected_error()) return OsStatus::failure(injected);
     return OsStatus::failure(os_error_from_errno(errno));
 }
 

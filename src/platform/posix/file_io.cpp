@@ -173,8 +173,8 @@ OsStatus close_handle(OsHandle handle) {
     if (posix::sys_close(fd) != 0) {
         // A refused close leaves the handle open, as a failed CloseHandle
         // does; a real failure (an error reported late, say) still frees it.
-        if (OsError refused = posix::take_injected_error()) return OsStatus::failure(refused);
         status = posix::errno_status();
+        if (posix::is_injected_errno(errno)) return status;
     }
     list->erase(it);
     if (fd == claim) claim = -1;

@@ -1,9 +1,13 @@
-// POSIX backend of file_replace.h: every step made in the target's directory
-// held open (openat, renameat), so that the file checked is the file used.
+// POSIX backend of file_replace.h: every step made through descriptors held
+// from the walk on (openat, renameat), so that the file checked is the file
+// used, and the new report built whole in a file no one else can name in
+// advance or read before it is in place.
 #include "platform/file_replace.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -11,116 +15,107 @@
 #endif
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "platform/posix/errno_mapping.h"
 #include "platform/posix/file_io.h"
+#include "platform/posix/path_walk.h"
 #include "platform/posix/paths.h"
 #include "platform/posix/system_calls.h"
 
 namespace ketrav::platform {
 namespace {
 
-// A descriptor closed when the object ends, unless taken.
-class Descriptor {
-   public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) posix::sys_close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    void reset(int fd) {
-        if (fd_ >= 0) posix::sys_close(fd_);
-        fd_ = fd;
-    }
-    int take() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
+using posix::Descriptor;
 
-   private:
-    int fd_;
-};
+// New names asked for before the run gives up: another file under each.
+constexpr int temporary_attempts = 16;
 
-bool owned_by_user_or_root(const struct stat& info) { return info.st_uid == geteuid() || info.st_uid == 0; }
+bool same_file(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
-// Opens a directory to work in: for reading where this user may list it,
-// else (a directory of mode 0333) only as a place to name files in.
-int open_directory(int at, const char* name) {
-    int fd = posix::sys_openat(at, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-#ifdef O_PATH
-    if (fd < 0 && errno == EACCES) fd = posix::sys_openat(at, name, O_PATH | O_DIRECTORY | O_CLOEXEC, 0);
-#endif
-    return fd;
-}
-
-// Reads the link `name` in `directory` once, through the same object whose
-// owner is checked: a link swapped in between is not read.
-OsStatus read_own_link(int directory, const std::string& name, std::string& text) {
-    struct stat info {};
-    char place[4096];
-    ssize_t length = -1;
-#ifdef O_PATH
-    Descriptor link(posix::sys_openat(directory, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC, 0));
-    if (link.get() < 0) return posix::errno_status();
-    if (posix::sys_fstat(link.get(), &info) != 0) return posix::errno_status();
-    if (!S_ISLNK(info.st_mode) || !owned_by_user_or_root(info)) return OsStatus::failure(error_access_denied);
-    length = posix::sys_readlinkat(link.get(), "", place, sizeof place);
-#else
-    if (posix::sys_fstatat(directory, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return posix::errno_status();
-    if (!S_ISLNK(info.st_mode) || !owned_by_user_or_root(info)) return OsStatus::failure(error_access_denied);
-    length = posix::sys_readlinkat(directory, name.c_str(), place, sizeof place);
-    struct stat again {};
-    if (posix::sys_fstatat(directory, name.c_str(), &again, AT_SYMLINK_NOFOLLOW) != 0 || again.st_ino != info.st_ino ||
-        again.st_dev != info.st_dev)
-        return OsStatus::failure(error_access_denied);
-#endif
-    if (length < 0) return posix::errno_status();
-    if (static_cast<std::size_t>(length) >= sizeof place) return OsStatus::failure(error_filename_too_long);
-    text.assign(place, static_cast<std::size_t>(length));
-    return OsStatus::success();
-}
-
-// Walks from `start` to the directory of the path `text` names, one part at
-// a time; a link on the way must be this user's or root's. `directory`
-// holds the last directory reached, `last` the final part.
-OsStatus walk_to_directory(int start, const std::string& text, Descriptor& directory, std::string& last) {
-    std::size_t slash = text.rfind('/');
-    last = slash == std::string::npos ? text : text.substr(slash + 1);
-    if (last.empty() || last == "." || last == "..") return OsStatus::failure(error_access_denied);
-    directory.reset(open_directory(text.front() == '/' ? AT_FDCWD : start, text.front() == '/' ? "/" : "."));
-    if (directory.get() < 0) return posix::errno_status();
-    std::size_t from = 0;
-    while (slash != std::string::npos && from < slash) {
-        std::size_t end = text.find('/', from);
-        std::string part = text.substr(from, end - from);
-        from = end + 1;
-        if (part.empty() || part == ".") continue;
-        struct stat info {};
-        if (posix::sys_fstatat(directory.get(), part.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
-            return posix::errno_status();
-        if (S_ISLNK(info.st_mode) && !owned_by_user_or_root(info)) return OsStatus::failure(error_access_denied);
-        directory.reset(open_directory(directory.get(), part.c_str()));
-        if (directory.get() < 0) return posix::errno_status();
-    }
-    return OsStatus::success();
-}
-
-// The new file's name outside the current directory: one of this host
-// directory's own, so that two hosts posting into one directory never meet,
-// and never a name a poster takes for a report.
-std::string foreign_temporary(const struct stat& host) {
+// The start of every temporary a host directory's runs make outside it:
+// the same for every run of one host, so the next run finds what a killed
+// one left, and different between hosts posting into one directory.
+std::string host_prefix(const struct stat& host) {
     std::uint64_t hash = 14695981039346656037ull;
     for (std::uint64_t part : {static_cast<std::uint64_t>(host.st_dev), static_cast<std::uint64_t>(host.st_ino)})
         for (int shift = 0; shift < 64; shift += 8) hash = (hash ^ ((part >> shift) & 0xFF)) * 1099511628211ull;
-    char name[40];
-    std::snprintf(name, sizeof name, "KetRAV-%016llx.tmp", static_cast<unsigned long long>(hash));
+    char prefix[32];
+    std::snprintf(prefix, sizeof prefix, "KetRAV-%016llx-", static_cast<unsigned long long>(hash));
+    return prefix;
+}
+
+// 64 bits no other user can foresee: the system's random source, or where
+// it gives none, the clock, the process and a count mixed.
+std::uint64_t unforeseeable_number() {
+    static std::uint64_t count = 0;
+    std::uint64_t number = 0;
+    if (getrandom(&number, sizeof number, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof number)) return number;
+    number = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+             (static_cast<std::uint64_t>(getpid()) << 32) ^ ++count * 0x9E3779B97F4A7C15ull;
+    number ^= number >> 31;
+    return number * 0xBF58476D1CE4E5B9ull;
+}
+
+std::string unforeseeable_name(const std::string& prefix) {
+    char name[64];
+    std::snprintf(name, sizeof name, "%s%016llx.tmp", prefix.c_str(),
+                  static_cast<unsigned long long>(unforeseeable_number()));
     return name;
+}
+
+// Removes what killed runs of this host left in `directory`: names of the
+// host's own, and only files of this user's. A directory that cannot be
+// listed keeps them; no run ever takes one for its own.
+void remove_leftovers_of_host(int directory, const std::string& prefix) {
+    int listed = posix::sys_openat(directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (listed < 0) return;
+    DIR* listing = posix::sys_fdopendir(listed);
+    if (!listing) {
+        posix::sys_close(listed);
+        return;
+    }
+    std::vector<std::string> leftovers;
+    while (dirent* entry = posix::sys_readdir(listing)) {
+        std::string name = entry->d_name;
+        if (name.size() > prefix.size() + 4 && name.starts_with(prefix) && name.ends_with(".tmp"))
+            leftovers.push_back(name);
+    }
+    posix::sys_closedir(listing);
+    for (const std::string& name : leftovers) {
+        struct stat info {};
+        if (posix::sys_fstatat(directory, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            info.st_uid == geteuid() && (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)))
+            posix::sys_unlinkat(directory, name.c_str());
+    }
+}
+
+// Creates the new file, for its owner alone until it is in place, under
+// `fixed` when given (what a killed run left there goes first), else under
+// a new unforeseeable name for each attempt.
+OsStatus create_temporary(int directory, const std::string& fixed, const std::string& prefix, Descriptor& made,
+                          std::string& name) {
+    if (!fixed.empty() && posix::sys_unlinkat(directory, fixed.c_str()) != 0 && errno != ENOENT)
+        return posix::errno_status();
+    for (int attempt = 0; attempt < temporary_attempts; ++attempt) {
+        name = fixed.empty() ? unforeseeable_name(prefix) : fixed;
+        made.reset(posix::sys_openat(directory, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                                     0600));
+        if (made.get() >= 0) break;
+        if (errno != EEXIST || !fixed.empty()) return posix::errno_status();
+    }
+    if (made.get() < 0) return OsStatus::failure(error_file_exists);
+    if (posix::sys_flock(made.get(), LOCK_EX | LOCK_NB) != 0) {
+        OsStatus status = posix::errno_status();
+        posix::sys_unlinkat(directory, name.c_str());
+        made.reset(-1);
+        return status;
+    }
+    return OsStatus::success();
 }
 
 // Copies the old file's extended attributes (ACLs among them) where the
@@ -134,7 +129,7 @@ void copy_extended_attributes([[maybe_unused]] int from, [[maybe_unused]] int to
     size = flistxattr(from, names.data(), names.size());
     for (ssize_t at = 0; size > 0 && at < size;) {
         const char* name = names.data() + at;
-        at += static_cast<ssize_t>(std::char_traits<char>::length(name)) + 1;
+        at += static_cast<ssize_t>(std::strlen(name)) + 1;
         ssize_t length = fgetxattr(from, name, nullptr, 0);
         if (length < 0) continue;
         std::vector<char> value(static_cast<std::size_t>(length) + 1);
@@ -145,17 +140,41 @@ void copy_extended_attributes([[maybe_unused]] int from, [[maybe_unused]] int to
 }
 
 // The old file's settings on the new one: owner and group where this user
-// may give them (else the group alone), then the mode, then the extended
-// attributes, which an ACL would otherwise lose to the mode.
-OsStatus copy_settings(int from, const struct stat& old, int to) {
-    if (posix::sys_fchown(to, old.st_uid, old.st_gid) != 0) {
-        if (OsError injected = posix::take_injected_error()) return OsStatus::failure(injected);
-        posix::sys_fchown(to, static_cast<uid_t>(-1), old.st_gid);
-        posix::take_injected_error();
+// may give them (else the group alone), then the mode without the setuid,
+// setgid and sticky bits, then the extended attributes, which an ACL would
+// otherwise lose to the mode. Without an old file, the mode a file newly
+// made here would have.
+OsStatus copy_settings(int from, const struct stat* old, int to) {
+    if (!old) {
+        mode_t mask = umask(0);
+        umask(mask);
+        return posix::sys_fchmod(to, 0666 & ~mask) == 0 ? OsStatus::success() : posix::errno_status();
     }
-    if (posix::sys_fchmod(to, old.st_mode & 07777) != 0) return posix::errno_status();
+    if (posix::sys_fchown(to, old->st_uid, old->st_gid) != 0) {
+        if (errno != EPERM) return posix::errno_status();
+        posix::sys_fchown(to, static_cast<uid_t>(-1), old->st_gid);
+    }
+    if (posix::sys_fchmod(to, old->st_mode & 0777) != 0) return posix::errno_status();
     copy_extended_attributes(from, to);
     return OsStatus::success();
+}
+
+// Gives the whole new file, from its start, to the target open for writing:
+// a posting pipe or a device gets a report only once it is whole.
+OsStatus copy_into(int from, int to) {
+    static char buffer[65536];
+    for (off_t offset = 0;;) {
+        ssize_t got = posix::sys_pread(from, buffer, sizeof buffer, offset);
+        if (got < 0) return posix::errno_status();
+        if (got == 0) return OsStatus::success();
+        offset += got;
+        for (ssize_t put = 0; put < got;) {
+            ssize_t wrote = posix::sys_write(to, buffer + put, static_cast<std::size_t>(got - put));
+            if (wrote < 0 && errno == EINTR) continue;
+            if (wrote <= 0) return wrote < 0 ? posix::errno_status() : OsStatus::failure(error_gen_failure);
+            put += wrote;
+        }
+    }
 }
 
 void end_replacement(Replacement& replacement) {
@@ -163,6 +182,31 @@ void end_replacement(Replacement& replacement) {
         if (handle->valid()) posix::sys_close(static_cast<int>(handle->value));
         *handle = OsHandle{};
     }
+}
+
+// Finds the target `name` reaches: its directory held in `directory`, its
+// last name in `target`, what is there now in `old` (`exists` false when
+// nothing is). A link of this user's or root's is followed this once.
+OsStatus find_target(const std::string& name, Descriptor& directory, std::string& target, struct stat& old,
+                     bool& exists) {
+    int links_left = posix::most_links_followed;
+    OsStatus walked = posix::walk_to_parent(AT_FDCWD, name, directory, target, links_left);
+    for (int hop = 0; walked.ok; ++hop) {
+        if (target.empty() || target == "." || target == "..") return OsStatus::failure(error_access_denied);
+        exists = posix::sys_fstatat(directory.get(), target.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+        if (!exists && errno != ENOENT) return posix::errno_status();
+        if (!exists || !S_ISLNK(old.st_mode)) return OsStatus::success();
+        // The sysop's own link to a posting directory; a link to a link is
+        // followed no further.
+        if (hop > 0) return OsStatus::failure(error_access_denied);
+        std::string text;
+        OsStatus read = posix::read_own_link(directory.get(), target, text);
+        if (!read.ok) return read;
+        if (text.empty()) return OsStatus::failure(error_access_denied);
+        Descriptor link_directory(directory.take());
+        walked = posix::walk_to_parent(link_directory.get(), text, directory, target, links_left);
+    }
+    return walked;
 }
 
 }  // namespace
@@ -175,103 +219,86 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
     if (path.empty()) return OsStatus::failure(error_path_not_found);
     Descriptor directory;
     std::string target;
-    OsStatus walked = walk_to_directory(AT_FDCWD, path, directory, target);
-    if (!walked.ok) return walked;
-
     struct stat old {};
-    bool exists = posix::sys_fstatat(directory.get(), target.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
-    if (!exists && errno != ENOENT) return posix::errno_status();
-    if (exists && S_ISLNK(old.st_mode)) {
-        // The sysop's own link to a posting directory: followed this once.
-        std::string text;
-        OsStatus read = read_own_link(directory.get(), target, text);
-        if (!read.ok) return read;
-        if (text.empty()) return OsStatus::failure(error_access_denied);
-        Descriptor link_directory(directory.take());
-        walked = walk_to_directory(link_directory.get(), text, directory, target);
-        if (!walked.ok) return walked;
-        exists = posix::sys_fstatat(directory.get(), target.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
-        if (!exists && errno != ENOENT) return posix::errno_status();
-        // A link to a link is followed no further.
-        if (exists && S_ISLNK(old.st_mode)) return OsStatus::failure(error_access_denied);
-    }
+    bool exists = false;
+    OsStatus found = find_target(path, directory, target, old, exists);
+    if (!found.ok) return found;
     if (exists && S_ISDIR(old.st_mode)) return OsStatus::failure(error_access_denied);
 
-    if (exists && !S_ISREG(old.st_mode)) {
-        // A FIFO or a device: written into, never waited on.
-        Descriptor fd(
-            posix::sys_openat(directory.get(), target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0));
-        if (fd.get() < 0) return posix::errno_status();
-        if (posix::sys_flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return posix::errno_status();
-        // Opened without waiting for a reader; once there is one, a report
-        // longer than the pipe holds waits for it as any writer would.
-        if (posix::sys_make_blocking(fd.get()) != 0) return posix::errno_status();
-        replacement.in_place = true;
-        file.value = fd.take();
-        posix::note_open_file(static_cast<int>(file.value));
-        return OsStatus::success();
-    }
-
     Descriptor held;
-    if (exists) {
+    bool in_place = exists && !S_ISREG(old.st_mode);
+    if (in_place) {
+        // A FIFO or a device: opened now without waiting for a reader, so
+        // that a run with no one to post to stops before it sorts; once
+        // there is a reader, a report longer than the pipe holds waits for
+        // it as any writer would.
+        held.reset(posix::sys_openat(directory.get(), target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0));
+        if (held.get() < 0) return posix::errno_status();
+        if (posix::sys_flock(held.get(), LOCK_EX | LOCK_NB) != 0 || posix::sys_make_blocking(held.get()) != 0)
+            return posix::errno_status();
+    } else if (exists) {
         // Windows refuses to replace a read-only file, or one an open holds.
         if (!(old.st_mode & S_IWUSR)) return OsStatus::failure(error_access_denied);
         held.reset(
             posix::sys_openat(directory.get(), target.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0));
         if (held.get() >= 0 && posix::sys_flock(held.get(), LOCK_EX | LOCK_NB) != 0) return posix::errno_status();
-        posix::take_injected_error();
     }
 
+    // The new file is made beside its target, to be renamed there; for a
+    // target written into, in the host directory itself.
+    Descriptor host(posix::sys_openat(AT_FDCWD, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
+#ifdef O_PATH
+    if (host.get() < 0 && errno == EACCES) host.reset(posix::sys_openat(AT_FDCWD, ".", O_PATH | O_DIRECTORY | O_CLOEXEC, 0));
+#endif
     struct stat here {
     }, there{};
-    if (posix::sys_stat(".", &here) != 0 || posix::sys_fstat(directory.get(), &there) != 0)
+    if (host.get() < 0 || posix::sys_fstat(host.get(), &here) != 0 || posix::sys_fstat(directory.get(), &there) != 0)
         return posix::errno_status();
-    bool local = here.st_dev == there.st_dev && here.st_ino == there.st_ino;
-    std::string temporary = local ? local_temporary : foreign_temporary(here);
-    // What a killed run of this host left, or a link planted in its place.
-    if (posix::sys_unlinkat(directory.get(), temporary.c_str()) != 0 && errno != ENOENT) return posix::errno_status();
-    Descriptor fd(posix::sys_openat(directory.get(), temporary.c_str(),
-                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-    if (fd.get() < 0) return posix::errno_status();
-    if (posix::sys_flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-        OsStatus status = posix::errno_status();
-        posix::sys_unlinkat(directory.get(), temporary.c_str());
-        return status;
-    }
+    if (in_place) directory.reset(host.take());
+    bool local = in_place || same_file(here, there);
+    std::string prefix = host_prefix(here);
+    if (!local) remove_leftovers_of_host(directory.get(), prefix);
+    Descriptor made;
+    std::string temporary;
+    OsStatus created = create_temporary(directory.get(), local ? local_temporary : std::string(), prefix, made, temporary);
+    if (!created.ok) return created;
     replacement.directory.value = directory.take();
     replacement.old_file.value = held.take();
     replacement.target = target;
     replacement.temporary = temporary;
-    file.value = fd.take();
+    replacement.in_place = in_place;
+    file.value = made.take();
     posix::note_open_file(static_cast<int>(file.value));
     return OsStatus::success();
 }
 
 OsStatus complete_replacement(OsHandle file, Replacement& replacement) {
-    if (replacement.in_place) {
-        OsStatus closed = close_handle(file);
-        end_replacement(replacement);
-        return closed;
-    }
     int fd = static_cast<int>(file.value);
     int directory = static_cast<int>(replacement.directory.value);
-    OsStatus status = posix::sys_fsync(fd) == 0 ? OsStatus::success() : posix::errno_status();
-    struct stat old {};
-    if (status.ok && posix::sys_fstatat(directory, replacement.target.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0)
-        status = copy_settings(static_cast<int>(replacement.old_file.value), old, fd);
-    else
-        posix::take_injected_error();
-    if (status.ok &&
-        posix::sys_renameat(directory, replacement.temporary.c_str(), directory, replacement.target.c_str()) != 0)
-        status = posix::errno_status();
-    if (!status.ok) {
-        abandon_replacement(file, replacement);
-        return status;
+    int old_file = static_cast<int>(replacement.old_file.value);
+    OsStatus status = OsStatus::success();
+    if (replacement.in_place) {
+        status = copy_into(fd, old_file);
+    } else {
+        status = posix::sys_fsync(fd) == 0 ? OsStatus::success() : posix::errno_status();
+        // The settings of the old file held, or of one that came since.
+        struct stat old {};
+        bool exists = replacement.old_file.valid()
+                          ? posix::sys_fstat(old_file, &old) == 0
+                          : posix::sys_fstatat(directory, replacement.target.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
+                                S_ISREG(old.st_mode);
+        if (status.ok) status = copy_settings(old_file, exists ? &old : nullptr, fd);
+        if (status.ok &&
+            posix::sys_renameat(directory, replacement.temporary.c_str(), directory, replacement.target.c_str()) != 0)
+            status = posix::errno_status();
+    }
+    if (!status.ok || replacement.in_place) {
+        OsStatus abandoned = abandon_replacement(file, replacement);
+        return status.ok ? abandoned : status;
     }
     // The rename itself on disk; a directory opened only to name files in
     // cannot be flushed, and the report is in place either way.
     posix::sys_fsync(directory);
-    posix::take_injected_error();
     // The new file is on disk and in place: a failed close loses nothing.
     close_handle(file);
     end_replacement(replacement);
@@ -280,7 +307,7 @@ OsStatus complete_replacement(OsHandle file, Replacement& replacement) {
 
 OsStatus abandon_replacement(OsHandle file, Replacement& replacement) {
     OsStatus status = OsStatus::success();
-    if (!replacement.in_place && replacement.directory.valid() &&
+    if (replacement.directory.valid() &&
         posix::sys_unlinkat(static_cast<int>(replacement.directory.value), replacement.temporary.c_str()) != 0)
         status = posix::errno_status();
     OsStatus closed = close_handle(file);

@@ -81,7 +81,6 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (failed != 0) {
-        if (OsError refused = posix::take_injected_error()) return OsStatus::failure(refused);
         return OsStatus::failure(os_error_from_errno(failed));
     }
 

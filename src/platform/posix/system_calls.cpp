@@ -16,26 +16,24 @@
 namespace ketrav::platform::posix {
 namespace {
 
-// Set when a hook fails a call, so that the failure reports the hook's
-// Windows error instead of a mapped errno. Cleared by every call that goes
-// ahead, so a later real failure never reports a stale one.
-OsError injected_error = 0;
-
-// True when the hook fails the call; errno is then EIO, which no caller
-// treats as a case of its own.
+// True when the hook fails the call; errno then carries the hook's Windows
+// error, a value no real call sets and no caller treats as a case of its
+// own, so there is nothing to clear afterwards.
 bool refused(SystemCall call) {
-    injected_error = intercept_call(call);
-    if (injected_error == 0) return false;
-    errno = EIO;
+    OsError error = intercept_call(call);
+    if (error == 0) return false;
+    errno = injected_errno(error);
     return true;
 }
 
 }  // namespace
 
-OsError take_injected_error() {
-    OsError error = injected_error;
-    injected_error = 0;
-    return error;
+int injected_errno(OsError error) { return injected_errno_base + static_cast<int>(error & 0xFFFF); }
+
+bool is_injected_errno(int errno_value) { return errno_value >= injected_errno_base; }
+
+OsError error_of_injected_errno(int errno_value) {
+    return is_injected_errno(errno_value) ? static_cast<OsError>(errno_value - injected_errno_base) : 0;
 }
 
 int sys_stat(const char* path, struct stat* info) { return refused(SystemCall::file_status) ? -1 : stat(path, info); }
@@ -66,9 +64,8 @@ ssize_t sys_pread(int fd, void* buffer, std::size_t size, off_t offset) {
 
 ssize_t sys_write(int fd, const void* data, std::size_t size) {
     std::uint32_t allowed = size > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(size);
-    injected_error = intercept_call(SystemCall::write_file, allowed);
-    if (injected_error != 0) {
-        errno = EIO;
+    if (OsError error = intercept_call(SystemCall::write_file, allowed)) {
+        errno = injected_errno(error);
         return -1;
     }
     return write(fd, data, allowed < size ? allowed : size);
@@ -77,6 +74,8 @@ ssize_t sys_write(int fd, const void* data, std::size_t size) {
 int sys_close(int fd) { return refused(SystemCall::close_handle) ? -1 : close(fd); }
 
 DIR* sys_opendir(const char* path) { return refused(SystemCall::find_first) ? nullptr : opendir(path); }
+
+DIR* sys_fdopendir(int fd) { return refused(SystemCall::find_first) ? nullptr : fdopendir(fd); }
 
 dirent* sys_readdir(DIR* listing) {
     if (refused(SystemCall::find_next)) return nullptr;
@@ -139,7 +138,7 @@ int sys_access(const char* path, int mode) { return refused(SystemCall::program_
 
 int sys_posix_spawn(pid_t* pid, const char* path, const posix_spawn_file_actions_t* actions,
                     const posix_spawnattr_t* attributes, char* const argv[], char* const envp[]) {
-    if (refused(SystemCall::create_process)) return EIO;
+    if (refused(SystemCall::create_process)) return errno;
     return posix_spawn(pid, path, actions, attributes, argv, envp);
 }
 

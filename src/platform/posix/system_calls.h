@@ -1,6 +1,7 @@
 // POSIX only: the system calls of the POSIX backend, each through the call
 // table. A call that a hook fails returns -1 (or nullptr) as a real failure
-// would, and errno_status() then reports the hook's Windows error.
+// would, with the hook's Windows error carried in errno, which errno_status()
+// then reports.
 #pragma once
 
 #include <dirent.h>
@@ -29,6 +30,8 @@ ssize_t sys_pread(int fd, void* buffer, std::size_t size, off_t offset);
 ssize_t sys_write(int fd, const void* data, std::size_t size);
 int sys_close(int fd);
 DIR* sys_opendir(const char* path);
+// A listing of the directory open as `fd`, which it then owns.
+DIR* sys_fdopendir(int fd);
 // nullptr at the end with errno 0, or on failure with errno set.
 dirent* sys_readdir(DIR* listing);
 int sys_closedir(DIR* listing);
@@ -61,8 +64,11 @@ int sys_keep_on_exec(int fd);
 int sys_make_blocking(int fd);
 int sys_execve(const char* path, char* const argv[], char* const envp[]);
 
-// The Windows error a hook made the last failing call fail with, taken
-// once; 0 when the last failure was the system's own.
-OsError take_injected_error();
+// The errno of a call a hook failed with `error`: above every real errno.
+inline constexpr int injected_errno_base = 0x40000000;
+int injected_errno(OsError error);
+// Whether a failure was a hook's, and its Windows error (0 for a real one).
+bool is_injected_errno(int errno_value);
+OsError error_of_injected_errno(int errno_value);
 
 }  // namespace ketrav::platform::posix

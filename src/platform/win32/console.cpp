@@ -18,6 +18,8 @@ BOOL WINAPI answer_as_handled(DWORD event) {
 
 void ignore_console_breaks() { SetConsoleCtrlHandler(answer_as_handled, TRUE); }
 
+void end_with_255_on_termination() {}
+
 void use_binary_standard_streams() {
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);

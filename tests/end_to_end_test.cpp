@@ -229,8 +229,10 @@ TEST_F(EndToEnd, Configuration) {
         write_bytes("ketrav.ini", written);
         expect_report(run_ketrav(""), "261202", "261202", std::string(40, ' '), configured_line, "      1");
     }
+    // A NUL names no file: not the one whose name stops there.
     for (const std::string& written : {"\"other\\my.log\" " + crlf, "\"other\\my.log" + crlf, "other\\my.log\"" + crlf,
-                                       "\xEF\xBB\xBF\xEF\xBB\xBFother\\my.log" + crlf}) {
+                                       "\xEF\xBB\xBF\xEF\xBB\xBFother\\my.log" + crlf,
+                                       std::string("other\\my.log\0.old", 17) + crlf}) {
         write_bytes("ketrav.ini", written);
         expect_report(run_ketrav(""), "261201", "261201", std::string(40, ' '), default_line, "      1");
     }
@@ -566,6 +568,18 @@ TEST_F(EndToEnd, AFailedSortNeverHoldsUpTheRunNorMakesAReport) {
         EXPECT_FALSE(exists("KetRAV1.txt"));
         EXPECT_FALSE(exists("KetRAV2.txt"));
     }
+
+    // A sort that loses records and ends with 0: a posting pipe gets
+    // nothing at all, never a report whose areas miss their total.
+    write_bytes("bin/sort", "#!/bin/sh\n\"" + built + "sort\" | head -n 3\n");
+    fs::permissions("bin/sort", fs::perms::owner_all);
+    fs::remove("KetRAV.Rpt");
+    ASSERT_EQ(mkfifo("KetRAV.Rpt", 0600), 0);
+    int status = std::system(("timeout 20 cat KetRAV.Rpt > posted & sleep 0.2; timeout 60 '" +
+                              fs::absolute("bin/ketrav").string() + "' T; s=$?; wait; exit $s")
+                                 .c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(read_bytes("posted"), "");
 }
 
 // The exit status of a shell command run by std::system.
@@ -606,7 +620,7 @@ TEST_F(EndToEnd, AStoppedRunLeavesTheOldReportAndNoHelperBehind) {
     for (const char* signal : {"TERM", "KILL"}) {
         fs::remove("sort.pid");
         std::string script =
-            "bin/ketrav T & run=$!; i=0; while [ ! -s sort.pid ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done; "
+            "umask 077; bin/ketrav T & run=$!; i=0; while [ ! -s sort.pid ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done; "
             "kill -" +
             std::string(signal) +
             " $run; wait $run; echo $? > run.status; "
@@ -617,6 +631,34 @@ TEST_F(EndToEnd, AStoppedRunLeavesTheOldReportAndNoHelperBehind) {
         EXPECT_EQ(read_bytes("run.status"), std::string(signal) == "TERM" ? "255\n" : "137\n") << signal;
         EXPECT_EQ(read_bytes("sort.state"), "ended\n") << signal;
         EXPECT_EQ(read_bytes("KetRAV.Rpt"), "old") << signal;
+        // The lock file a killed run leaves, made under umask 077, is still
+        // one the host's own user can open to take over (a root run's, say).
+        struct stat lock {};
+        ASSERT_EQ(stat("KetRAV.lck", &lock), 0) << signal;
+        EXPECT_EQ(lock.st_mode & 0777, 0644u) << signal;
+    }
+
+    // SIGTERM in the program's very first moments ends it with 255 too:
+    // one sent before the program could take it (held blocked over the
+    // exec here) is taken as soon as it can be, never a signal death and
+    // never a run that goes on.
+    write_bytes("KetRAV.Rpt", "old");
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            sigset_t term;
+            sigemptyset(&term);
+            sigaddset(&term, SIGTERM);
+            sigprocmask(SIG_BLOCK, &term, nullptr);
+            raise(SIGTERM);
+            execl(program.c_str(), program.c_str(), "T", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 255) << attempt << ": " << status;
+        EXPECT_EQ(read_bytes("KetRAV.Rpt"), "old");
     }
 }
 
@@ -726,6 +768,17 @@ TEST_F(EndToEnd, TheNewReportKeepsWhatTheSysopSet) {
     EXPECT_NE(posted.find("AREA999 "), std::string::npos);
     EXPECT_NE(posted.find("    Total Messages =   2,000" + crlf), std::string::npos);
     EXPECT_TRUE(fs::is_fifo("KetRAV.Rpt"));
+
+    // A reader that leaves after 100 bytes: the run ends with 1, not by
+    // SIGPIPE, and leaves nothing of its own behind.
+    status = std::system(("timeout 20 head -c 100 KetRAV.Rpt > early & sleep 0.2; '" + program +
+                          "' T; s=$?; wait; exit $s")
+                             .c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(read_bytes("early").size(), 100u);
+    for (const char* left : {"KetRAV.lck", "KetRAV1.txt", "KetRAV2.txt", "KetRAV3.txt"})
+        EXPECT_FALSE(exists(left)) << left;
+    EXPECT_TRUE(fs::is_fifo("KetRAV.Rpt"));
 }
 
 // Two hosts whose reports are links into one posting directory, run at
@@ -756,18 +809,27 @@ TEST_F(EndToEnd, TwoHostsPostingIntoOneDirectoryNeverMeet) {
 
 // A log cut under the run (a rotation by copying and truncating) never
 // gives a partial report with 0: either the whole log's report, the empty
-// log's, or 1 with the old report.
+// log's, or 1 with the old report. Nor does one cut and written again past
+// the point the run had read (the tosser going on, or a new log copied
+// in), or one written over in place: that run's report is never made of
+// the two logs.
 TEST_F(EndToEnd, ALogCutUnderTheRunNeverGivesAPartialReport) {
-    std::string log;
+    std::string log, next_log;
     for (int i = 0; i < 60000; ++i) log += import_line("261201 10:00:00", "AREA" + std::to_string(i % 9));
+    for (int i = 0; i < 70000; ++i) next_log += import_line("261202 10:00:00", "NEXT" + std::to_string(i % 9));
+    write_bytes("next.log", next_log);
     std::string program = ketrav::testing::program_path("ketrav");
     std::mt19937 random(7);
     int cut_midway = 0;
-    for (int round = 0; round < 10; ++round) {
+    for (int round = 0; round < 21; ++round) {
         write_bytes("logs/qtoss.log", log);
         write_bytes("KetRAV.Rpt", "old");
         std::string delay = "0.0" + std::to_string(random() % 10);
-        int status = std::system(("'" + program + "' T & sleep " + delay + "; : > logs/qtoss.log; wait $!").c_str());
+        // Cut; cut and written again; written over in place, never shorter.
+        const char* cuts[] = {": > logs/qtoss.log", ": > logs/qtoss.log; cat next.log >> logs/qtoss.log",
+                              "dd if=next.log of=logs/qtoss.log conv=notrunc status=none"};
+        std::string cut = cuts[round % 3];
+        int status = std::system(("'" + program + "' T & sleep " + delay + "; " + cut + "; wait $!").c_str());
         ASSERT_TRUE(WIFEXITED(status)) << status;
         std::string report = read_bytes("KetRAV.Rpt");
         if (WEXITSTATUS(status) == 1) {
@@ -776,11 +838,15 @@ TEST_F(EndToEnd, ALogCutUnderTheRunNeverGivesAPartialReport) {
             continue;
         }
         ASSERT_EQ(WEXITSTATUS(status), 0) << round;
-        bool whole = report.find("    Total Messages =  60,000" + crlf) != std::string::npos;
+        bool old_areas = report.find("AREA0 ") != std::string::npos;
+        bool next_areas = report.find("NEXT0 ") != std::string::npos;
+        bool whole = old_areas && !next_areas && report.find("    Total Messages =  60,000" + crlf) != std::string::npos;
+        bool whole_next =
+            next_areas && !old_areas && report.find("    Total Messages =  70,000" + crlf) != std::string::npos;
         bool empty = report.find("    Total Messages =       0" + crlf) != std::string::npos;
-        EXPECT_TRUE(whole || empty) << round << ":\n" << report;
+        EXPECT_TRUE(whole || whole_next || empty) << round << ":\n" << report;
     }
-    std::cout << "cut midway in " << cut_midway << " of 10 runs\n";
+    std::cout << "cut midway in " << cut_midway << " of 21 runs\n";
 }
 
 // The claim holds however the directory is reached (through a link here),

@@ -6,9 +6,11 @@
 #include <filesystem>
 #include <set>
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
+#include "platform/call_table.h"
 #include "platform/directory_claim.h"
 #include "platform/file_io.h"
 #include "platform/file_replace.h"
@@ -173,6 +175,36 @@ TEST(PlatformFind, LinksAreNeverWrittenThroughAndOnlyOwnLinksAreFollowed) {
     EXPECT_TRUE(fs::is_symlink("own.rpt"));
     EXPECT_EQ(std::distance(fs::directory_iterator("posting"), fs::directory_iterator()), 1);
 
+    // There the new file is for its owner alone while it is written, under
+    // a name no one can foresee, a new one each time; it takes the old
+    // one's mode but never its setuid, setgid or sticky bit. What a killed
+    // run of this host left there goes; any other file stays and stops
+    // nothing.
+    ASSERT_EQ(chmod("posting/traffic.rpt", 06755), 0);
+    write_bytes("posting/KetRAV-another-host.tmp", "theirs");
+    std::string names[2];
+    for (std::string& name : names) {
+        OsHandle file;
+        Replacement replacement;
+        ASSERT_TRUE(open_replacement("own.rpt", "new.txt", file, replacement).ok);
+        name = replacement.temporary;
+        struct stat made {};
+        ASSERT_EQ(stat(("posting/" + name).c_str(), &made), 0);
+        EXPECT_EQ(made.st_mode & 07777, 0600u);
+        EXPECT_TRUE(complete_replacement(file, replacement).ok);
+        struct stat placed {};
+        ASSERT_EQ(stat("posting/traffic.rpt", &placed), 0);
+        EXPECT_EQ(placed.st_mode & 07777, 0755u);
+        // A leftover of this host's under a name of the same kind.
+        write_bytes("posting/" + name.substr(0, name.size() - 20) + "0123456789abcdef.tmp", "left");
+    }
+    EXPECT_NE(names[0], names[1]);
+    EXPECT_TRUE(names[0].starts_with("KetRAV-") && names[0].ends_with(".tmp")) << names[0];
+    EXPECT_TRUE(replace("own.rpt", "first").ok);
+    EXPECT_EQ(read_bytes("posting/KetRAV-another-host.tmp"), "theirs");
+    fs::remove("posting/KetRAV-another-host.tmp");
+    EXPECT_EQ(std::distance(fs::directory_iterator("posting"), fs::directory_iterator()), 1);
+
     // A link to a link is followed no further.
     fs::create_symlink("../victim.txt", "posting/hop.rpt");
     fs::create_symlink("posting/hop.rpt", "chain.rpt");
@@ -188,6 +220,56 @@ TEST(PlatformFind, LinksAreNeverWrittenThroughAndOnlyOwnLinksAreFollowed) {
     fs::create_symlink("planted-directory/traffic.rpt", "via.rpt");
     EXPECT_EQ(replace("via.rpt", "third").error, error_access_denied);
     EXPECT_EQ(read_bytes("posting/traffic.rpt"), "first");
+
+    // A file of another user's under the name of this host's leftovers
+    // stays, and the run goes on under another name.
+    ASSERT_EQ(lchown("own.rpt", 0, 0), 0);
+    std::string planted = names[1].substr(0, names[1].size() - 20) + "fedcba9876543210.tmp";
+    write_bytes("posting/" + planted, "planted");
+    ASSERT_EQ(chown(("posting/" + planted).c_str(), 65534, 65534), 0);
+    EXPECT_TRUE(replace("own.rpt", "fourth").ok);
+    EXPECT_EQ(read_bytes("posting/" + planted), "planted");
+}
+
+// A directory on the way to the report swapped for another user's link
+// just as the walk goes through it: the report never lands where the link
+// leads (a root-only file there stays as it was).
+int swap_at_open = 0;
+OsError swap_directory_for_link(SystemCall call, std::uint32_t&) {
+    namespace fs = std::filesystem;
+    if (call == SystemCall::file_status && swap_at_open < 2) ++swap_at_open;
+    if (call == SystemCall::open_file && swap_at_open == 2) {
+        swap_at_open = 3;
+        fs::rename("users", "users.real");
+        fs::create_directory_symlink("secret", "users");
+        if (lchown("users", 65534, 65534) != 0) return error_access_denied;
+    }
+    return 0;
+}
+
+TEST(PlatformFind, ADirectorySwappedForALinkUnderTheWalkIsNeverFollowed) {
+    namespace fs = std::filesystem;
+    ScratchDirectory scratch;
+    if (geteuid() != 0) GTEST_SKIP() << "another user's directory and link need root to make";
+    fs::create_directory("users");
+    write_bytes("users/traffic.rpt", "posted");
+    ASSERT_EQ(chown("users", 65534, 65534), 0);
+    fs::create_directory("secret");
+    write_bytes("secret/traffic.rpt", "root's");
+    fs::create_symlink("users/traffic.rpt", "KetRAV.Rpt");
+    for (SystemCall call : {SystemCall::file_status, SystemCall::open_file}) swap_call_hook(call, swap_directory_for_link);
+    OsHandle file;
+    Replacement replacement;
+    OsStatus opened = open_replacement("KetRAV.Rpt", "new.txt", file, replacement);
+    reset_call_hooks();
+    EXPECT_EQ(swap_at_open, 3);
+    if (opened.ok) {
+        std::uint32_t written = 0;
+        write_file(file, "report", 6, written);
+        complete_replacement(file, replacement);
+    }
+    EXPECT_EQ(read_bytes("secret/traffic.rpt"), "root's");
+    EXPECT_EQ(std::distance(fs::directory_iterator("secret"), fs::directory_iterator()), 1);
 }
 #endif
 

@@ -25,7 +25,15 @@ void ignore_console_breaks() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-void end_with_255_on_termination() { std::signal(SIGTERM, end_on_termination); }
+// A stop that came before the handler could be in place (held blocked by
+// the parent over the exec) is taken now, as one asked for later would be.
+void end_with_255_on_termination() {
+    std::signal(SIGTERM, end_on_termination);
+    sigset_t termination;
+    sigemptyset(&termination);
+    sigaddset(&termination, SIGTERM);
+    sigprocmask(SIG_UNBLOCK, &termination, nullptr);
+}
 
 // POSIX streams carry bytes unchanged already.
 void use_binary_standard_streams() {}

@@ -6,9 +6,17 @@
 #include "platform/directory_claim.h"
 
 #include "platform/call_table.h"
+#include "platform/win32/claim_handle.h"
 #include "platform/win32/win32_call.h"
 
 namespace ketrav::platform {
+namespace {
+
+HANDLE held_claim = INVALID_HANDLE_VALUE;
+
+}  // namespace
+
+HANDLE win32::claim_handle() { return held_claim; }
 
 OsStatus claim_current_directory(const std::string& lock_name, OsHandle& claim) {
     claim = OsHandle{};
@@ -21,13 +29,17 @@ OsStatus claim_current_directory(const std::string& lock_name, OsHandle& claim) 
     });
     if (!status.ok) return status;
     note_handle_opened();
+    held_claim = lock;
     claim.value = reinterpret_cast<std::intptr_t>(lock);
     return status;
 }
 
 OsStatus release_directory_claim(OsHandle& claim) {
     OsStatus closed = close_handle(claim);
-    if (closed.ok) claim = OsHandle{};
+    if (closed.ok) {
+        claim = OsHandle{};
+        held_claim = INVALID_HANDLE_VALUE;
+    }
     return closed;
 }
 

@@ -1,7 +1,10 @@
-// Windows backend of file_replace.h: ReplaceFileA, which keeps the old
-// file's attributes and security, and MoveFileExA where there is no old
-// file. The program follows no link of its own choosing here: the name is
-// the file, and the new one is written beside it.
+// Windows backend of file_replace.h: the old file's attributes and security
+// copied onto the new one, then one MoveFileExA that replaces, so that the
+// name never stands without a report, not even for a moment, and no
+// failure of the call can lose the old one (ReplaceFileA can: it may leave
+// the old file gone or under another name). The program follows no link of
+// its own choosing here: the name is the file, and the new one is written
+// beside it.
 #include "platform/file_replace.h"
 
 #include "platform/call_table.h"
@@ -18,11 +21,33 @@ std::string beside(const std::string& name, const std::string& file) {
 bool file_is_there(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The full path of a name: not every system that runs Windows programs
-// takes a bare file name in ReplaceFileA.
+// takes a bare file name in a move that replaces.
 std::string full_path(const std::string& name) {
     char full[MAX_PATH + 1] = {};
     DWORD length = GetFullPathNameA(name.c_str(), MAX_PATH, full, nullptr);
     return length == 0 || length > MAX_PATH ? name : std::string(full, length);
+}
+
+// The old file's attributes (hidden, system, archive, not indexed) and
+// its access control list on the new one, as ReplaceFileA would give them.
+OsStatus copy_settings(const std::string& from, const std::string& to) {
+    if (OsError fault = intercept_call(SystemCall::set_attributes)) return OsStatus::failure(fault);
+    constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    DWORD attributes = GetFileAttributesA(from.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return OsStatus::success();  // gone since: nothing to keep
+    OsStatus status = win32::guarded([&] {
+        return SetFileAttributesA(to.c_str(), (attributes & kept) ? attributes & kept : FILE_ATTRIBUTE_NORMAL) != 0;
+    });
+    if (!status.ok) return status;
+    // A security descriptor is a few hundred bytes, far below this.
+    static unsigned char security[65536];
+    DWORD needed = 0;
+    status = win32::guarded([&] {
+        return GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, security, sizeof security, &needed) != 0;
+    });
+    if (!status.ok) return status;
+    return win32::guarded([&] { return SetFileSecurityA(to.c_str(), DACL_SECURITY_INFORMATION, security) != 0; });
 }
 
 }  // namespace
@@ -72,20 +97,16 @@ OsStatus complete_replacement(OsHandle file, Replacement& replacement) {
     OsStatus status = OsStatus::success();
     if (OsError fault = intercept_call(SystemCall::sync_file)) status = OsStatus::failure(fault);
     if (status.ok) status = win32::guarded([&] { return FlushFileBuffers(win32::native(file)) != 0; });
-    // ReplaceFileA opens the new file itself: this handle goes first.
+    // The move needs the new file closed: this handle goes first.
     OsStatus closed = close_handle(file);
     if (status.ok) status = closed;
+    if (status.ok && file_is_there(replacement.target)) status = copy_settings(replacement.target, replacement.temporary);
     if (status.ok) {
         if (OsError fault = intercept_call(SystemCall::rename_file)) status = OsStatus::failure(fault);
     }
     if (status.ok) {
         std::string target = full_path(replacement.target), temporary = full_path(replacement.temporary);
-        // No old file: a plain move, written through.
-        bool old_file = file_is_there(replacement.target);
         status = win32::guarded([&] {
-            if (old_file)
-                return ReplaceFileA(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                    nullptr, nullptr) != 0;
             return MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
                    0;
         });

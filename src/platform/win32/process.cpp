@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/call_table.h"
+#include "platform/win32/claim_handle.h"
 #include "platform/win32/win32_call.h"
 
 namespace ketrav::platform {
@@ -51,10 +52,10 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
     security.bInheritHandle = start.inherit_handles ? TRUE : FALSE;
     PROCESS_INFORMATION info{};
 
-    // Started suspended, so that it is in the job before it can start a
-    // process of its own.
+    // Started suspended, so that it is in the job and holds the claim
+    // before it can start a process of its own.
     HANDLE job = ending_job();
-    DWORD flags = NORMAL_PRIORITY_CLASS | (job ? CREATE_SUSPENDED : 0);
+    DWORD flags = NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED;
     auto create = [&](DWORD extra) {
         return guarded([&] {
             return CreateProcessA(nullptr, line.data(), &security, &security, start.inherit_handles ? TRUE : FALSE,
@@ -80,7 +81,23 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
         if (!status.ok) return status;
         AssignProcessToJobObject(job, info.hProcess);
     }
-    if (job) ResumeThread(info.hThread);
+    // The claim, given to the child as a handle it passes on to its own
+    // children: the lock file stays open, and so claimed, until the last
+    // helper has ended, in a job or not.
+    if (HANDLE claim = win32::claim_handle(); claim != INVALID_HANDLE_VALUE) {
+        HANDLE given = nullptr;
+        status = guarded([&] {
+            return DuplicateHandle(GetCurrentProcess(), claim, info.hProcess, &given, 0, TRUE, DUPLICATE_SAME_ACCESS) !=
+                   0;
+        });
+        if (!status.ok) {
+            TerminateProcess(info.hProcess, 1);
+            CloseHandle(info.hThread);
+            CloseHandle(info.hProcess);
+            return status;
+        }
+    }
+    ResumeThread(info.hThread);
     note_handle_opened();
     note_handle_opened();
     started.process.value = reinterpret_cast<std::intptr_t>(info.hProcess);

@@ -10,9 +10,11 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 #endif
+#include <atomic>
 #include <limits>
 #include <map>
 #include <random>
+#include <thread>
 
 #include "ketrav_version.h"
 #include "platform/directory_claim.h"
@@ -298,6 +300,22 @@ TEST_F(EndToEnd, ReplacesReportAndLeftovers) {
     expect_report(first, "261201", "261201", std::string(40, ' '), area_line, "      1");
     KetravRun second = run_ketrav("");
     expect_report(second, "261201", "261201", std::string(40, ' '), area_line, "      1");
+
+    // A reader looking for the report while runs replace it always finds
+    // one: the old or the new, never none.
+    std::atomic<bool> running{true};
+    std::atomic<long> looks{0}, absent{0};
+    std::thread reader([&] {
+        while (running) {
+            ++looks;
+            if (!std::filesystem::exists("KetRAV.Rpt")) ++absent;
+        }
+    });
+    for (int run = 0; run < 10; ++run) EXPECT_EQ(run_ketrav("").exit_code, 0) << run;
+    running = false;
+    reader.join();
+    EXPECT_EQ(absent.load(), 0) << "of " << looks.load() << " looks";
+    EXPECT_GT(looks.load(), 0);
 }
 
 // A report that another program holds open, or that is read-only, is left

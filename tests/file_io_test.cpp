@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "platform/call_table.h"
 #include "platform/directory_claim.h"
@@ -18,11 +20,17 @@ namespace {
 
 // Child jobs, each exiting with the Windows error it got (0 for success):
 // "--child open NAME" opens NAME for reading, "--child delete NAME" deletes
-// it, "--child claim" claims the current directory.
+// it, "--child claim" claims the current directory, "--child wait NAME"
+// waits (20 s at most) until NAME is there.
 int child_main(int argc, char** argv) {
     std::string job = argc >= 3 ? argv[2] : "";
     OsHandle handle;
     OsStatus status;
+    if (argc >= 4 && job == "wait") {
+        for (int tenth = 0; tenth < 200 && !ketrav::testing::exists(argv[3]); ++tenth)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return 0;
+    }
     if (job == "claim") {
         status = claim_current_directory("run.lck", handle);
     } else if (argc >= 4 && job == "open") {
@@ -73,6 +81,21 @@ TEST(PlatformFiles, SecondOpenInAnotherProcessIsASharingViolation) {
     EXPECT_EQ(ketrav::testing::run_and_wait(ketrav::testing::child_command("claim")),
               static_cast<long>(error_sharing_violation));
     close_handle(claim);
+    EXPECT_EQ(ketrav::testing::run_and_wait(ketrav::testing::child_command("claim")), 0);
+    // A helper the claim's holder started holds the claim until it ends,
+    // even when the holder itself has gone (killed, so nothing removed).
+    ASSERT_TRUE(claim_current_directory("run.lck", claim).ok);
+    ProcessStart start;
+    start.command_line = ketrav::testing::child_command("wait go.txt");
+    ProcessHandles helper;
+    ASSERT_TRUE(create_process(start, helper).ok);
+    close_handle(claim);
+    EXPECT_EQ(ketrav::testing::run_and_wait(ketrav::testing::child_command("claim")),
+              static_cast<long>(error_sharing_violation));
+    ketrav::testing::write_bytes("go.txt", "");
+    EXPECT_TRUE(wait_for_process(helper.process).ok);
+    close_handle(helper.process);
+    close_handle(helper.thread);
     EXPECT_EQ(ketrav::testing::run_and_wait(ketrav::testing::child_command("claim")), 0);
     close_handle(holder);
     EXPECT_EQ(ketrav::testing::read_bytes("held.txt"), "held");

@@ -18,6 +18,10 @@ HANDLE held_claim = INVALID_HANDLE_VALUE;
 
 HANDLE win32::claim_handle() { return held_claim; }
 
+void win32::forget_claim_handle(HANDLE closed) {
+    if (closed == held_claim) held_claim = INVALID_HANDLE_VALUE;
+}
+
 OsStatus claim_current_directory(const std::string& lock_name, OsHandle& claim) {
     claim = OsHandle{};
     if (OsError fault = intercept_call(SystemCall::create_lock)) return OsStatus::failure(fault);
@@ -36,10 +40,7 @@ OsStatus claim_current_directory(const std::string& lock_name, OsHandle& claim) 
 
 OsStatus release_directory_claim(OsHandle& claim) {
     OsStatus closed = close_handle(claim);
-    if (closed.ok) {
-        claim = OsHandle{};
-        held_claim = INVALID_HANDLE_VALUE;
-    }
+    if (closed.ok) claim = OsHandle{};
     return closed;
 }
 

@@ -2,6 +2,7 @@
 #include "platform/file_io.h"
 
 #include "platform/call_table.h"
+#include "platform/win32/claim_handle.h"
 #include "platform/win32/win32_call.h"
 
 namespace ketrav::platform {
@@ -95,7 +96,10 @@ OsStatus close_handle(OsHandle handle) {
     if (!handle.valid()) return OsStatus::failure(error_invalid_handle);
     if (OsError fault = intercept_call(SystemCall::close_handle)) return OsStatus::failure(fault);
     OsStatus status = guarded([&] { return CloseHandle(native(handle)) != 0; });
-    if (status.ok) note_handle_closed();
+    if (status.ok) {
+        note_handle_closed();
+        win32::forget_claim_handle(native(handle));
+    }
     return status;
 }
 

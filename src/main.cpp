@@ -16,8 +16,8 @@ namespace {
 // A stop asked for in the program's first moments ends it as one asked
 // for later does: the handler goes in before the C and C++ run-times start.
 void end_with_255_from_the_start(int, char**, char**) { ketrav::platform::end_with_255_on_termination(); }
-__attribute__((section(".preinit_array"), used)) void (*const early_start)(int, char**, char**) =
-    end_with_255_from_the_start;
+__attribute__((section(".preinit_array"), used)) void (*const early_start)(int, char**,
+                                                                           char**) = end_with_255_from_the_start;
 }  // namespace
 #endif
 

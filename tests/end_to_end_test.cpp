@@ -232,9 +232,9 @@ TEST_F(EndToEnd, Configuration) {
         expect_report(run_ketrav(""), "261202", "261202", std::string(40, ' '), configured_line, "      1");
     }
     // A NUL names no file: not the one whose name stops there.
-    for (const std::string& written : {"\"other\\my.log\" " + crlf, "\"other\\my.log" + crlf, "other\\my.log\"" + crlf,
-                                       "\xEF\xBB\xBF\xEF\xBB\xBFother\\my.log" + crlf,
-                                       std::string("other\\my.log\0.old", 17) + crlf}) {
+    for (const std::string& written :
+         {"\"other\\my.log\" " + crlf, "\"other\\my.log" + crlf, "other\\my.log\"" + crlf,
+          "\xEF\xBB\xBF\xEF\xBB\xBFother\\my.log" + crlf, std::string("other\\my.log\0.old", 17) + crlf}) {
         write_bytes("ketrav.ini", written);
         expect_report(run_ketrav(""), "261201", "261201", std::string(40, ' '), default_line, "      1");
     }
@@ -638,7 +638,8 @@ TEST_F(EndToEnd, AStoppedRunLeavesTheOldReportAndNoHelperBehind) {
     for (const char* signal : {"TERM", "KILL"}) {
         fs::remove("sort.pid");
         std::string script =
-            "umask 077; bin/ketrav T & run=$!; i=0; while [ ! -s sort.pid ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done; "
+            "umask 077; bin/ketrav T & run=$!; i=0; while [ ! -s sort.pid ] && [ $i -lt 300 ]; do sleep 0.1; "
+            "i=$((i+1)); done; "
             "kill -" +
             std::string(signal) +
             " $run; wait $run; echo $? > run.status; "
@@ -789,9 +790,8 @@ TEST_F(EndToEnd, TheNewReportKeepsWhatTheSysopSet) {
 
     // A reader that leaves after 100 bytes: the run ends with 1, not by
     // SIGPIPE, and leaves nothing of its own behind.
-    status = std::system(("timeout 20 head -c 100 KetRAV.Rpt > early & sleep 0.2; '" + program +
-                          "' T; s=$?; wait; exit $s")
-                             .c_str());
+    status = std::system(
+        ("timeout 20 head -c 100 KetRAV.Rpt > early & sleep 0.2; '" + program + "' T; s=$?; wait; exit $s").c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
     EXPECT_EQ(read_bytes("early").size(), 100u);
     for (const char* left : {"KetRAV.lck", "KetRAV1.txt", "KetRAV2.txt", "KetRAV3.txt"})
@@ -858,7 +858,8 @@ TEST_F(EndToEnd, ALogCutUnderTheRunNeverGivesAPartialReport) {
         ASSERT_EQ(WEXITSTATUS(status), 0) << round;
         bool old_areas = report.find("AREA0 ") != std::string::npos;
         bool next_areas = report.find("NEXT0 ") != std::string::npos;
-        bool whole = old_areas && !next_areas && report.find("    Total Messages =  60,000" + crlf) != std::string::npos;
+        bool whole =
+            old_areas && !next_areas && report.find("    Total Messages =  60,000" + crlf) != std::string::npos;
         bool whole_next =
             next_areas && !old_areas && report.find("    Total Messages =  70,000" + crlf) != std::string::npos;
         bool empty = report.find("    Total Messages =       0" + crlf) != std::string::npos;

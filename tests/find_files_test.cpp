@@ -257,7 +257,8 @@ TEST(PlatformFind, ADirectorySwappedForALinkUnderTheWalkIsNeverFollowed) {
     fs::create_directory("secret");
     write_bytes("secret/traffic.rpt", "root's");
     fs::create_symlink("users/traffic.rpt", "KetRAV.Rpt");
-    for (SystemCall call : {SystemCall::file_status, SystemCall::open_file}) swap_call_hook(call, swap_directory_for_link);
+    for (SystemCall call : {SystemCall::file_status, SystemCall::open_file})
+        swap_call_hook(call, swap_directory_for_link);
     OsHandle file;
     Replacement replacement;
     OsStatus opened = open_replacement("KetRAV.Rpt", "new.txt", file, replacement);

@@ -39,8 +39,6 @@ OsError os_error_from_errno(int errno_value) {
     }
 }
 
-OsStatus posix::errno_status() {
-    return OsStatus::failure(os_error_from_errno(errno));
-}
+OsStatus posix::errno_status() { return OsStatus::failure(os_error_from_errno(errno)); }
 
 }  // namespace ketrav::platform

@@ -88,8 +88,8 @@ void remove_leftovers_of_host(int directory, const std::string& prefix) {
     posix::sys_closedir(listing);
     for (const std::string& name : leftovers) {
         struct stat info {};
-        if (posix::sys_fstatat(directory, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-            info.st_uid == geteuid() && (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)))
+        if (posix::sys_fstatat(directory, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && info.st_uid == geteuid() &&
+            (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)))
             posix::sys_unlinkat(directory, name.c_str());
     }
 }
@@ -103,8 +103,8 @@ OsStatus create_temporary(int directory, const std::string& fixed, const std::st
         return posix::errno_status();
     for (int attempt = 0; attempt < temporary_attempts; ++attempt) {
         name = fixed.empty() ? unforeseeable_name(prefix) : fixed;
-        made.reset(posix::sys_openat(directory, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                                     0600));
+        made.reset(
+            posix::sys_openat(directory, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (made.get() >= 0) break;
         if (errno != EEXIST || !fixed.empty()) return posix::errno_status();
     }
@@ -232,7 +232,8 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
         // that a run with no one to post to stops before it sorts; once
         // there is a reader, a report longer than the pipe holds waits for
         // it as any writer would.
-        held.reset(posix::sys_openat(directory.get(), target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0));
+        held.reset(
+            posix::sys_openat(directory.get(), target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0));
         if (held.get() < 0) return posix::errno_status();
         if (posix::sys_flock(held.get(), LOCK_EX | LOCK_NB) != 0 || posix::sys_make_blocking(held.get()) != 0)
             return posix::errno_status();
@@ -248,7 +249,8 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
     // target written into, in the host directory itself.
     Descriptor host(posix::sys_openat(AT_FDCWD, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
 #ifdef O_PATH
-    if (host.get() < 0 && errno == EACCES) host.reset(posix::sys_openat(AT_FDCWD, ".", O_PATH | O_DIRECTORY | O_CLOEXEC, 0));
+    if (host.get() < 0 && errno == EACCES)
+        host.reset(posix::sys_openat(AT_FDCWD, ".", O_PATH | O_DIRECTORY | O_CLOEXEC, 0));
 #endif
     struct stat here {
     }, there{};
@@ -260,7 +262,8 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
     if (!local) remove_leftovers_of_host(directory.get(), prefix);
     Descriptor made;
     std::string temporary;
-    OsStatus created = create_temporary(directory.get(), local ? local_temporary : std::string(), prefix, made, temporary);
+    OsStatus created =
+        create_temporary(directory.get(), local ? local_temporary : std::string(), prefix, made, temporary);
     if (!created.ok) return created;
     replacement.directory.value = directory.take();
     replacement.old_file.value = held.take();

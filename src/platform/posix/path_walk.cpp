@@ -98,8 +98,7 @@ OsStatus read_own_link(int directory, const std::string& name, std::string& text
     return OsStatus::success();
 }
 
-OsStatus walk_to_parent(int start, const std::string& path, Descriptor& directory, std::string& last,
-                        int& links_left) {
+OsStatus walk_to_parent(int start, const std::string& path, Descriptor& directory, std::string& last, int& links_left) {
     std::size_t slash = path.rfind('/');
     last = slash == std::string::npos ? path : path.substr(slash + 1);
     return walk_parts(start, path, slash == std::string::npos ? 0 : slash, directory, links_left);

@@ -28,7 +28,6 @@ OsStatus read_own_link(int directory, const std::string& name, std::string& text
 // the directory that holds the last part of `path`; `directory` then holds
 // it and `last` names the last part, which is not looked at. Each link
 // followed on the way counts against `links_left`.
-OsStatus walk_to_parent(int start, const std::string& path, Descriptor& directory, std::string& last,
-                        int& links_left);
+OsStatus walk_to_parent(int start, const std::string& path, Descriptor& directory, std::string& last, int& links_left);
 
 }  // namespace ketrav::platform::posix

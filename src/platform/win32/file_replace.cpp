@@ -32,8 +32,8 @@ std::string full_path(const std::string& name) {
 // its access control list on the new one, as ReplaceFileA would give them.
 OsStatus copy_settings(const std::string& from, const std::string& to) {
     if (OsError fault = intercept_call(SystemCall::set_attributes)) return OsStatus::failure(fault);
-    constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    constexpr DWORD kept =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     DWORD attributes = GetFileAttributesA(from.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return OsStatus::success();  // gone since: nothing to keep
     OsStatus status = win32::guarded([&] {
@@ -100,7 +100,8 @@ OsStatus complete_replacement(OsHandle file, Replacement& replacement) {
     // The move needs the new file closed: this handle goes first.
     OsStatus closed = close_handle(file);
     if (status.ok) status = closed;
-    if (status.ok && file_is_there(replacement.target)) status = copy_settings(replacement.target, replacement.temporary);
+    if (status.ok && file_is_there(replacement.target))
+        status = copy_settings(replacement.target, replacement.temporary);
     if (status.ok) {
         if (OsError fault = intercept_call(SystemCall::rename_file)) status = OsStatus::failure(fault);
     }

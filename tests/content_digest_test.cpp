@@ -1,0 +1,44 @@
+// The digest of bytes as read: the same bytes give the same digest however
+// they were cut into pieces, and any change, a byte or the length, gives
+// another.
+#include "services/content_digest.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+using ketrav::services::ContentDigest;
+
+namespace {
+
+std::uint64_t digest_in_pieces(const std::string& bytes, std::mt19937& random) {
+    ContentDigest digest;
+    for (std::size_t at = 0; at < bytes.size();) {
+        std::size_t piece = std::min<std::size_t>(random() % 20, bytes.size() - at);
+        digest.add(reinterpret_cast<const unsigned char*>(bytes.data() + at), piece);
+        at += piece;
+    }
+    EXPECT_EQ(digest.length(), bytes.size());
+    return digest.value();
+}
+
+TEST(ContentDigest, SameBytesAnyPiecesOtherBytesOtherDigest) {
+    std::mt19937 random(3);
+    std::string bytes;
+    for (int i = 0; i < 1000; ++i) bytes += static_cast<char>(random());
+    std::uint64_t whole = digest_in_pieces(bytes, random);
+    for (int round = 0; round < 20; ++round) EXPECT_EQ(digest_in_pieces(bytes, random), whole) << round;
+    for (std::size_t at : {std::size_t{0}, std::size_t{7}, std::size_t{8}, std::size_t{500}, std::size_t{999}}) {
+        std::string changed = bytes;
+        changed[at] = static_cast<char>(changed[at] ^ 1);
+        EXPECT_NE(digest_in_pieces(changed, random), whole) << at;
+    }
+    // A length told apart even where the bytes added are NULs.
+    EXPECT_NE(digest_in_pieces(std::string(5, '\0'), random), digest_in_pieces(std::string(6, '\0'), random));
+    EXPECT_NE(digest_in_pieces("", random), digest_in_pieces(std::string(1, '\0'), random));
+    // Two words swapped.
+    EXPECT_NE(digest_in_pieces("AAAABBBBCCCCDDDD", random), digest_in_pieces("CCCCDDDDAAAABBBB", random));
+}
+
+}  // namespace

@@ -14,7 +14,8 @@
 #ifdef __ELF__
 namespace {
 // A stop asked for in the program's first moments ends it as one asked
-// for later does: the handler goes in before the C and C++ run-times start.
+// for later does: the handler goes in as early as the C library lets a
+// program's own code run, before any constructor.
 void end_with_255_from_the_start(int, char**, char**) { ketrav::platform::end_with_255_on_termination(); }
 __attribute__((section(".preinit_array"), used)) void (*const early_start)(int, char**,
                                                                            char**) = end_with_255_from_the_start;

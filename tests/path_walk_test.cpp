@@ -32,6 +32,15 @@ ino_t inode_of(const std::string& path) {
     return stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
 }
 
+// qemu-user, given the target's library root (-L), opens "/" itself in
+// that root, though not paths below it that the root lacks: an absolute
+// walk, which starts at "/", is then not this system's.
+bool root_is_remapped() {
+    posix::Descriptor root(open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat info {};
+    return fstat(root.get(), &info) != 0 || info.st_ino != inode_of("/tmp/..");
+}
+
 TEST(PathWalk, ReachesTheDirectoryThePathNames) {
     ketrav::testing::ScratchDirectory scratch;
     fs::create_directories("a/b/c");
@@ -45,10 +54,11 @@ TEST(PathWalk, ReachesTheDirectoryThePathNames) {
     struct Case {
         std::string path, directory, last;
     };
-    for (const Case& one :
-         {Case{"a/b/c/x.rpt", "a/b/c", "x.rpt"}, Case{"x.rpt", ".", "x.rpt"}, Case{"own/c/x.rpt", "a/b/c", "x.rpt"},
-          Case{"own/back/x.rpt", "a/b/c", "x.rpt"}, Case{"a/b/../b/./c/x.rpt", "a/b/c", "x.rpt"},
-          Case{fs::absolute("a/b/x.rpt").string(), "a/b", "x.rpt"}}) {
+    std::vector<Case> cases = {Case{"a/b/c/x.rpt", "a/b/c", "x.rpt"}, Case{"x.rpt", ".", "x.rpt"},
+                               Case{"own/c/x.rpt", "a/b/c", "x.rpt"}, Case{"own/back/x.rpt", "a/b/c", "x.rpt"},
+                               Case{"a/b/../b/./c/x.rpt", "a/b/c", "x.rpt"}};
+    if (!root_is_remapped()) cases.push_back(Case{fs::absolute("a/b/x.rpt").string(), "a/b", "x.rpt"});
+    for (const Case& one : cases) {
         ASSERT_TRUE(walk(one.path, last, reached).ok) << one.path;
         EXPECT_EQ(reached, inode_of(one.directory)) << one.path;
         EXPECT_EQ(last, one.last) << one.path;

@@ -1,5 +1,5 @@
-// The digest of content_digest.h: eight bytes a step, two lanes of
-// multiply-and-rotate, the bytes that do not yet fill a step held over.
+// The digest of content_digest.h: two 32-bit words a step, the bytes that do
+// not yet fill a step held over until the next piece.
 #include "services/content_digest.h"
 
 #include <cstring>
@@ -7,14 +7,14 @@
 namespace ketrav::services {
 namespace {
 
-std::uint32_t rotate_left(std::uint32_t value, int by) { return (value << by) | (value >> (32 - by)); }
-
 std::uint32_t little_endian_word(const unsigned char* bytes) {
     return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
            static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
-std::uint32_t final_mix(std::uint32_t value) {
+// Spreads every bit of a word over the whole word, so that the sums, mixed
+// into the digest, do not cancel one another.
+std::uint32_t spread(std::uint32_t value) {
     value ^= value >> 16;
     value *= 0x85EBCA6Bu;
     value ^= value >> 13;
@@ -24,13 +24,34 @@ std::uint32_t final_mix(std::uint32_t value) {
 
 }  // namespace
 
-void ContentDigest::mix(std::uint32_t first, std::uint32_t second) {
-    lane_a_ = rotate_left(lane_a_ ^ first, 13) * 0x9E3779B1u;
-    lane_b_ = rotate_left(lane_b_ ^ second, 17) * 0x85EBCA77u;
+void ContentDigest::add_words(const unsigned char* bytes, std::size_t pairs) {
+    // Few registers on a 32-bit PC: one sum and one sum of sums, four words
+    // a turn, so that nothing spills and the loop's own work stays small.
+    std::uint32_t sum = sum_, weighted = weighted_;
+    for (; pairs >= 2; pairs -= 2, bytes += 16) {
+        sum += little_endian_word(bytes);
+        weighted += sum;
+        sum += little_endian_word(bytes + 4);
+        weighted += sum;
+        sum += little_endian_word(bytes + 8);
+        weighted += sum;
+        sum += little_endian_word(bytes + 12);
+        weighted += sum;
+    }
+    if (pairs > 0) {
+        sum += little_endian_word(bytes);
+        weighted += sum;
+        sum += little_endian_word(bytes + 4);
+        weighted += sum;
+    }
+    sum_ = sum;
+    weighted_ = weighted;
 }
 
 void ContentDigest::add(const unsigned char* bytes, std::size_t size) {
     length_ += size;
+    // Whole blocks, as a file is read: nothing held over either side.
+    if (pending_size_ == 0 && size % 8 == 0) return add_words(bytes, size / 8);
     if (pending_size_ > 0) {
         std::size_t take = size < 8 - pending_size_ ? size : 8 - pending_size_;
         std::memcpy(pending_ + pending_size_, bytes, take);
@@ -38,22 +59,24 @@ void ContentDigest::add(const unsigned char* bytes, std::size_t size) {
         bytes += take;
         size -= take;
         if (pending_size_ < 8) return;
-        mix(little_endian_word(pending_), little_endian_word(pending_ + 4));
+        add_words(pending_, 1);
         pending_size_ = 0;
     }
-    for (; size >= 8; bytes += 8, size -= 8) mix(little_endian_word(bytes), little_endian_word(bytes + 4));
-    std::memcpy(pending_, bytes, size);
-    pending_size_ = size;
+    add_words(bytes, size / 8);
+    pending_size_ = size % 8;
+    std::memcpy(pending_, bytes + size - pending_size_, pending_size_);
 }
 
 std::uint64_t ContentDigest::value() const {
-    unsigned char last[8] = {};
-    std::memcpy(last, pending_, pending_size_);
-    std::uint32_t a = rotate_left(lane_a_ ^ little_endian_word(last), 13) * 0x9E3779B1u;
-    std::uint32_t b = rotate_left(lane_b_ ^ little_endian_word(last + 4), 17) * 0x85EBCA77u;
-    a ^= static_cast<std::uint32_t>(length_) ^ rotate_left(b, 7);
-    b ^= static_cast<std::uint32_t>(length_ >> 32) ^ rotate_left(a, 11);
-    return static_cast<std::uint64_t>(final_mix(a)) << 32 | final_mix(b);
+    // The bytes held over, padded with zeros: the length tells them apart
+    // from real zeros.
+    ContentDigest last = *this;
+    unsigned char padded[8] = {};
+    std::memcpy(padded, pending_, pending_size_);
+    last.add_words(padded, 1);
+    std::uint32_t high = spread(last.sum_ ^ spread(static_cast<std::uint32_t>(length_)));
+    std::uint32_t low = spread(last.weighted_ ^ spread(static_cast<std::uint32_t>(length_ >> 32) ^ high));
+    return static_cast<std::uint64_t>(high) << 32 | low;
 }
 
 }  // namespace ketrav::services

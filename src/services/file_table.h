@@ -38,8 +38,10 @@ struct OpenFile {
     std::uint16_t buffer_fill = 0;
     std::array<unsigned char, read_block_size> block{};
     // Reading a disk file: every byte read from it, in order from its start,
-    // so that it can be told afterwards whether the file still holds them.
+    // and its stamp when opened, so that it can be told afterwards whether
+    // the file still holds them.
     ContentDigest bytes_read;
+    platform::FileStamp stamp_at_open;
 };
 
 // The entry for `slot`, or nullptr. Entries stay where they are until

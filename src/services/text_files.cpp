@@ -173,8 +173,10 @@ int open_in_slot(const std::string& given_name, Slot slot, FileMode mode) {
             if (!placed.ok) return abandon_open(file, code_of(placed));
             platform::OsStatus emptied = os_call([&] { return platform::set_end_of_file(handle); });
             if (!emptied.ok) return abandon_open(file, code_of(emptied));
-        } else if (int failed_read = read_next_block(*file)) {
-            return abandon_open(file, failed_read);
+        } else {
+            platform::OsStatus stamped = os_call([&] { return platform::file_stamp(handle, file->stamp_at_open); });
+            if (!stamped.ok) return abandon_open(file, code_of(stamped));
+            if (int failed_read = read_next_block(*file)) return abandon_open(file, failed_read);
         }
     }
     return keep_name(file, name);
@@ -220,7 +222,8 @@ int open_replacement(const std::string& given_name, const std::string& temporary
     if (!opened.ok) return refuse_open(file, code_of(opened));
     file->handle = handle;
     file->replacing = true;
-    file->kind = file->replacement.in_place ? platform::FileKind::other : platform::FileKind::disk;
+    // Written into a new disk file, whatever the target is.
+    file->kind = platform::FileKind::disk;
     return keep_name(file, name);
 }
 
@@ -374,8 +377,17 @@ bool close_all() {
 bool still_holds_the_bytes_read(Slot slot) {
     OpenFile* file = find_open_file(slot);
     if (!file || file->mode != FileMode::reading || file->kind != platform::FileKind::disk) return true;
-    // Read again from the start, in large pieces: the same bytes, or the
-    // file changed under the reader.
+    // The system stamps every write with the time: a file whose size and
+    // times are as they were when it was opened has not been written since.
+    platform::FileStamp now_stamp;
+    platform::OsStatus stamped = os_call([&] { return platform::file_stamp(file->handle, now_stamp); });
+    if (!stamped.ok) {
+        record_error(code_of(stamped));
+        return false;
+    }
+    if (now_stamp == file->stamp_at_open) return true;
+    // Written since (appended to, or worse): read again from the start, in
+    // large pieces; the same bytes, or the file changed under the reader.
     static unsigned char again[65536];
     ContentDigest now;
     const std::uint64_t length = file->bytes_read.length();

@@ -145,11 +145,14 @@ OsStatus write_file(OsHandle handle, const void* data, std::uint32_t size, std::
     return OsStatus::success();
 }
 
-OsStatus file_size(OsHandle handle, std::uint64_t& size) {
-    size = 0;
+OsStatus file_stamp(OsHandle handle, FileStamp& stamp) {
+    stamp = FileStamp{};
     struct stat info {};
     if (posix::sys_fstat(descriptor(handle), &info) != 0) return posix::errno_status();
-    size = static_cast<std::uint64_t>(info.st_size);
+    constexpr std::int64_t billion = 1000000000;
+    stamp.size = static_cast<std::uint64_t>(info.st_size);
+    stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * billion + info.st_mtim.tv_nsec;
+    stamp.changed = static_cast<std::int64_t>(info.st_ctim.tv_sec) * billion + info.st_ctim.tv_nsec;
     return OsStatus::success();
 }
 

@@ -81,12 +81,16 @@ OsStatus read_file_at(OsHandle handle, std::uint64_t offset, void* buffer, std::
     return read_file(handle, buffer, size, bytes_read);
 }
 
-OsStatus file_size(OsHandle handle, std::uint64_t& size) {
-    size = 0;
+OsStatus file_stamp(OsHandle handle, FileStamp& stamp) {
+    stamp = FileStamp{};
     if (OsError fault = intercept_call(SystemCall::file_type)) return OsStatus::failure(fault);
-    LARGE_INTEGER got{};
-    OsStatus status = guarded([&] { return GetFileSizeEx(native(handle), &got) != 0; });
-    if (status.ok) size = static_cast<std::uint64_t>(got.QuadPart);
+    BY_HANDLE_FILE_INFORMATION info{};
+    OsStatus status = guarded([&] { return GetFileInformationByHandle(native(handle), &info) != 0; });
+    if (!status.ok) return status;
+    stamp.size = static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+    stamp.modified = static_cast<std::int64_t>(static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32 |
+                                               info.ftLastWriteTime.dwLowDateTime);
+    stamp.changed = stamp.modified;
     return status;
 }
 

@@ -29,7 +29,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
-build=build/package/amd64
+build=build/native
 packages=build/packages
 earlier=${1:-}
 scratch=$(mktemp -d)

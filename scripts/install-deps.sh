@@ -5,7 +5,8 @@
 #   install-deps.sh demo    the demo build: cmake and g++
 #   install-deps.sh packages  the release builds and their packages: the
 #                           cross compilers (ARM 64- and 32-bit, 32-bit PC,
-#                           Windows), gzip for the documents
+#                           Windows), GoogleTest's sources (the .deb files
+#                           come from the test trees), gzip for the documents
 #   install-deps.sh check   every build, test and package check
 #   install-deps.sh bench   the benchmarks: Google Benchmark, hyperfine,
 #                           GNU time for peak memory, strace for call counts
@@ -24,7 +25,7 @@ check)
     packages="cmake g++ make googletest mingw-w64 wine wine64 wine32:i386 g++-aarch64-linux-gnu g++-arm-linux-gnueabihf"
     packages="$packages g++-i686-linux-gnu qemu-user groff-base lintian debootstrap gzip clang libclang-rt-dev"
     ;;
-packages) packages="cmake g++ make mingw-w64 g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-i686-linux-gnu gzip" ;;
+packages) packages="cmake g++ make googletest mingw-w64 g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-i686-linux-gnu gzip" ;;
 bench) packages="cmake g++ make libbenchmark-dev hyperfine time strace" ;;
 *)
     echo "usage: install-deps.sh demo|packages|check|bench" >&2

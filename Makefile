@@ -112,11 +112,21 @@ demo: deps-demo
 	cd $(DEMO_DIR) && ../release/bin/ketrav Fidonet Region 99 Echomail; echo "ketrav exit code: $$?"
 	@if [ -f $(DEMO_DIR)/KetRAV.Rpt ]; then cat $(DEMO_DIR)/KetRAV.Rpt; else echo "(no report written)"; fi
 
+# The whole runs measure the programs as they ship (static, whole-program
+# optimised), for amd64 and for i386 side by side; the micro benchmarks
+# need a tree that links Google Benchmark's shared library.
 bench:
 	@sh scripts/install-deps.sh bench
-	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKETRAV_BENCH=ON
+	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKETRAV_BENCH=ON -DKETRAV_STATIC=ON
 	cmake --build build/bench -j $(JOBS)
-	sh bench/run.sh build/bench
+	cmake -S . -B build/bench-i386 -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKETRAV_BENCH=ON \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/i686-linux-gnu.cmake
+	cmake --build build/bench-i386 -j $(JOBS)
+	cmake -S . -B build/bench-micro -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKETRAV_BENCH=ON
+	cmake --build build/bench-micro -j $(JOBS) --target services_bench
+	MICRO=0 sh bench/run.sh build/bench
+	MICRO=0 sh bench/run.sh build/bench-i386
+	build/bench-micro/bin/services_bench --benchmark_min_time=0.2
 
 clean:
 	rm -rf build

@@ -26,7 +26,7 @@ check)
     packages="$packages g++-i686-linux-gnu qemu-user groff-base lintian debootstrap gzip clang libclang-rt-dev"
     ;;
 packages) packages="cmake g++ make googletest mingw-w64 g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-i686-linux-gnu gzip" ;;
-bench) packages="cmake g++ make libbenchmark-dev hyperfine time strace" ;;
+bench) packages="cmake g++ make g++-i686-linux-gnu libbenchmark-dev hyperfine time strace" ;;
 *)
     echo "usage: install-deps.sh demo|packages|check|bench" >&2
     exit 2

@@ -3,6 +3,7 @@
 // line read or written looks up.
 #include "services/file_table.h"
 
+#include <atomic>
 #include <list>
 #include <new>
 
@@ -17,16 +18,19 @@ std::list<OpenFile>& table() {
 }
 
 // The entry of each low slot, or nullptr; higher slots are searched for.
+// Changed under the table's lock, read without it: every line read or
+// written looks its slot up, and the entry found is used after any lock
+// would be let go anyway.
 constexpr Slot indexed_slots = 64;
-std::array<OpenFile*, indexed_slots> low_slots{};
+std::array<std::atomic<OpenFile*>, indexed_slots> low_slots{};
 
 bool indexed(Slot slot) { return slot >= 0 && slot < indexed_slots; }
 
 }  // namespace
 
 OpenFile* find_open_file(Slot slot) {
+    if (indexed(slot)) return low_slots[static_cast<std::size_t>(slot)].load(std::memory_order_acquire);
     LockHeld held(table_lock());
-    if (indexed(slot)) return low_slots[static_cast<std::size_t>(slot)];
     for (OpenFile& entry : table())
         if (entry.slot == slot) return &entry;
     return nullptr;
@@ -40,7 +44,7 @@ OpenFile* add_open_file(Slot slot) {
         return nullptr;
     }
     table().front().slot = slot;
-    if (indexed(slot)) low_slots[static_cast<std::size_t>(slot)] = &table().front();
+    if (indexed(slot)) low_slots[static_cast<std::size_t>(slot)].store(&table().front(), std::memory_order_release);
     return &table().front();
 }
 
@@ -48,8 +52,8 @@ bool remove_open_file(const OpenFile* entry) {
     LockHeld held(table_lock());
     for (auto it = table().begin(); it != table().end(); ++it) {
         if (&*it == entry) {
-            if (indexed(it->slot) && low_slots[static_cast<std::size_t>(it->slot)] == entry)
-                low_slots[static_cast<std::size_t>(it->slot)] = nullptr;
+            if (indexed(it->slot) && low_slots[static_cast<std::size_t>(it->slot)].load() == entry)
+                low_slots[static_cast<std::size_t>(it->slot)].store(nullptr, std::memory_order_release);
             table().erase(it);
             return true;
         }

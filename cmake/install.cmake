@@ -45,6 +45,18 @@ if(WIN32)
                 ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav-monthly.cmd
           DESTINATION examples COMPONENT documents)
 else()
+  # The directories that hold one of these files: those this install makes
+  # are opened to every user at its end, whatever the umask; those that are
+  # there already keep their mode (a private prefix stays private). First,
+  # which of them are there.
+  set(installed_directories ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_LIBEXECDIR}/ketrav ${CMAKE_INSTALL_MANDIR}/man1
+                            ${CMAKE_INSTALL_MANDIR}/ru/man1 ${CMAKE_INSTALL_DATAROOTDIR}/doc/ketrav)
+  if(KETRAV_STATIC)
+    list(APPEND installed_directories ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides)
+  endif()
+  install(CODE "set(KETRAV_INSTALLED_DIRECTORIES \"${installed_directories}\")\nset(KETRAV_INSTALL_STEP before)")
+  install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/open-directories.cmake)
+
   install(TARGETS ketrav RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
   install(TARGETS cmd sort RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/ketrav COMPONENT program)
   # The compilers' notes (.comment) are of no use in an installed program;
@@ -104,13 +116,7 @@ else()
                 ${PROJECT_SOURCE_DIR}/examples/schedule/ketrav.logrotate
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/ketrav/examples/schedule COMPONENT documents)
 
-  # Last: every directory that holds one of these files open to every user,
-  # whatever the umask.
-  set(installed_directories ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_LIBEXECDIR}/ketrav ${CMAKE_INSTALL_MANDIR}/man1
-                            ${CMAKE_INSTALL_MANDIR}/ru/man1 ${CMAKE_INSTALL_DATAROOTDIR}/doc/ketrav)
-  if(KETRAV_STATIC)
-    list(APPEND installed_directories ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides)
-  endif()
-  install(CODE "set(KETRAV_INSTALLED_DIRECTORIES \"${installed_directories}\")")
+  # Last: the directories this install made, open to every user.
+  install(CODE "set(KETRAV_INSTALL_STEP after)")
   install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/open-directories.cmake)
 endif()

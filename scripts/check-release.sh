@@ -215,6 +215,17 @@ if [ -s "$scratch/modes027.txt" ]; then
 else
     pass "cmake --install under umask 027: 0755 directories and programs, 0644 files"
 fi
+# A prefix of the user's own, closed to others, stays closed, and so does a
+# directory of theirs below bin/: the install opens only what it makes.
+mkdir -p "$scratch/private/bin/mine"
+chmod 0700 "$scratch/private" "$scratch/private/bin/mine"
+(umask 027 && cmake --install $build --prefix "$scratch/private" >/dev/null)
+if [ "$(stat -c %a "$scratch/private" "$scratch/private/bin/mine" | tr '\n' ' ')" = "700 700 " ] &&
+    [ "$(stat -c %a "$scratch/private/libexec/ketrav")" = 755 ]; then
+    pass "cmake --install into a 0700 prefix leaves it, and what was there, as they were"
+else
+    fail "cmake --install into a 0700 prefix: $(stat -c '%a %n' "$scratch/private" "$scratch/private/bin/mine" | tr '\n' ' ')"
+fi
 
 # Debian 11 and 12: the amd64 .deb in roots made with debootstrap upgrades
 # a ketrav 1.0.E there with apt, and writes the same report as the build

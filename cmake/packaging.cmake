@@ -29,13 +29,15 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://example.org/ketrav")
+  # No Homepage field: KetRAV has no web page of its own to name.
   set(CPACK_PACKAGE_DESCRIPTION
       "KetRAV reads the log of the qtoss mail tosser, counts every echomail\n"
       "import per echo area, and writes a plain-text traffic report,\n"
       "KetRAV.Rpt, ready to post to a network: each area with its count and\n"
       "share, the period, a title and the total. The report is byte for byte\n"
-      "the one the Windows program writes from the same log.")
+      "the one the Windows program writes from the same log, but for the order\n"
+      "of areas whose tags differ only in letter case, which Windows' own sort\n"
+      "decides there.")
   list(JOIN CPACK_PACKAGE_DESCRIPTION "" CPACK_PACKAGE_DESCRIPTION)
   # The release is the Debian revision: ketrav_1.0.E-2 upgrades 1.0.E.
   set(CPACK_DEBIAN_PACKAGE_RELEASE ${KETRAV_RELEASE})

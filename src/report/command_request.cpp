@@ -18,7 +18,9 @@ std::string usage_text() {
 #ifdef _WIN32
     const char* log = "logs\\qtoss.log";
     const char* help_words = "ketrav --help, -h or /?";
-    const char* manual = "README.txt beside ketrav.exe";
+    // The zip's top folder holds README.txt; the exe itself lies one level
+    // down, in 32-bit\ or 64-bit\, and is usually copied on alone.
+    const char* manual = "README.txt in KetRAV's zip";
 #else
     const char* log = "logs/qtoss.log";
     const char* help_words = "ketrav --help or -h";

@@ -7,7 +7,8 @@ rem with 0. The task's "Last Result" is then this file's own code:
 rem   0    the report was made and posted;
 rem   1    KetRAV made no report (255: a fatal error); nothing was posted;
 rem   100  the report was made, but post-command failed (9009 in the log:
-rem        post-command was never changed to yours).
+rem        post-command was never changed to yours);
+rem   9009 ketrav.exe was not found in C:\BBS or on the task's PATH.
 rem Each failure also adds a line to ketrav-failed.log.
 rem In a batch file a title's % is written %%, and quotes are part of it.
 cd /d C:\BBS

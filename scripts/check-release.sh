@@ -169,7 +169,11 @@ for arch in amd64 arm64 armhf i386; do
     package=$packages/ketrav_${version}-${release}_$arch.deb
     [ -f "$package" ] || { fail "$package missing"; continue; }
     # Only the tags count: as root, lintian warns about root on stderr.
-    if lintian -I "$package" >"$scratch/lintian.txt" 2>"$scratch/lintian-stderr.txt" && [ ! -s "$scratch/lintian.txt" ]; then
+    # spelling-error-in-binary is left out: lintian also reads "words" out of
+    # the machine code, and whatever bytes the compiler lays down may spell
+    # one it knows misspelt ("wtH"); the programs' own texts are ASCII
+    # sentences in the sources, read there.
+    if lintian -I --suppress-tags spelling-error-in-binary "$package" >"$scratch/lintian.txt" 2>"$scratch/lintian-stderr.txt" && [ ! -s "$scratch/lintian.txt" ]; then
         pass "lintian -I: $(basename "$package")"
     else
         fail "lintian -I: $(basename "$package"): $(cat "$scratch/lintian.txt" "$scratch/lintian-stderr.txt")"

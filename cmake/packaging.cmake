@@ -41,8 +41,11 @@ else()
   list(JOIN CPACK_PACKAGE_DESCRIPTION "" CPACK_PACKAGE_DESCRIPTION)
   # The release is the Debian revision: ketrav_1.0.E-2 upgrades 1.0.E.
   set(CPACK_DEBIAN_PACKAGE_RELEASE ${KETRAV_RELEASE})
-  # The cross builds cannot ask dpkg for their architecture.
-  if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
+  # The cross builds cannot ask dpkg for their architecture; a toolchain
+  # may name it outright (the ARMv5TE programs of the armhf .deb).
+  if(KETRAV_DEB_ARCHITECTURE)
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${KETRAV_DEB_ARCHITECTURE})
+  elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
     set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
   elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(armhf|armv7.*|arm)$")
     set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE armhf)

@@ -195,6 +195,22 @@ for arch in amd64 arm64 armhf i386; do
     [ -z "$(dpkg-deb -f "$package" Depends)" ] ||
         fail "$(basename "$package"): Depends for static programs: $(dpkg-deb -f "$package" Depends)"
 done
+# The armhf .deb's programs are ARMv5TE code without Thumb-2, which the
+# Raspberry Pi Zero and 1 (ARMv6) run.
+armhf_deb=$packages/ketrav_${version}-${release}_armhf.deb
+if [ -f "$armhf_deb" ]; then
+    dpkg -x "$armhf_deb" "$scratch/armhf"
+    armv6_ok=yes
+    for program in usr/bin/ketrav usr/libexec/ketrav/cmd usr/libexec/ketrav/sort; do
+        readelf -A "$scratch/armhf/$program" | grep -q 'Tag_CPU_arch: v5TE' || armv6_ok=no
+        ! readelf -A "$scratch/armhf/$program" | grep -q 'Thumb-2' || armv6_ok=no
+    done
+    if [ $armv6_ok = yes ]; then
+        pass "the armhf .deb's programs are ARMv5TE code, which ARMv6 runs"
+    else
+        fail "the armhf .deb's programs need a CPU newer than ARMv6"
+    fi
+fi
 deb=$packages/ketrav_${version}-${release}_amd64.deb
 # The programs need no library of the system's.
 if objdump -p "$build/bin/ketrav" "$build/bin/cmd" "$build/bin/sort" | grep -q NEEDED; then

@@ -16,16 +16,17 @@ demo) packages="cmake g++ make" ;;
 check)
     # googletest: its sources, for every build's own compiler; mingw-w64 and
     # wine: the Windows builds and their tests (wine32 for the 32-bit one);
-    # g++-aarch64-linux-gnu, g++-arm-linux-gnueabihf and qemu-user: the ARM
+    # g++-aarch64-linux-gnu, g++-arm-linux-gnueabi (ARMv5TE, for the armhf
+    # .deb, which must run on ARMv6) and qemu-user: the ARM
     # builds; g++-i686-linux-gnu: the 32-bit PC build; groff-base: the man
     # page; lintian: the .deb files; debootstrap: the Debian 11 root the
     # amd64 .deb is tried in; gzip: the packaged documents; clang and its
     # runtime: the fuzz targets; logrotate: the month's rotation, tried.
     # Wine is run as its package documents: the wine package's commands.
-    packages="cmake g++ make googletest mingw-w64 wine wine64 wine32:i386 g++-aarch64-linux-gnu g++-arm-linux-gnueabihf"
+    packages="cmake g++ make googletest mingw-w64 wine wine64 wine32:i386 g++-aarch64-linux-gnu g++-arm-linux-gnueabi"
     packages="$packages g++-i686-linux-gnu qemu-user groff-base lintian debootstrap gzip clang libclang-rt-dev logrotate"
     ;;
-packages) packages="cmake g++ make googletest mingw-w64 g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-i686-linux-gnu gzip" ;;
+packages) packages="cmake g++ make googletest mingw-w64 g++-aarch64-linux-gnu g++-arm-linux-gnueabi g++-i686-linux-gnu gzip" ;;
 bench) packages="cmake g++ make g++-i686-linux-gnu libbenchmark-dev hyperfine time strace" ;;
 *)
     echo "usage: install-deps.sh demo|packages|check|bench" >&2

@@ -36,12 +36,18 @@ TEST(Configuration, TheFirstLineNamesTheLogOrTheDefaultStays) {
     EXPECT_TRUE(read);
     for (const Case& c :
          {Case{"mine.log\r\n", "mine.log"}, Case{"mine.log\r\nother.log\r\n", "mine.log"},
-          Case{"missing.log\r\n", fallback}, Case{"", fallback}, Case{"mine.log \r\n", fallback},
-          Case{std::string("mine.log\0.old\r\n", 15), fallback}, Case{std::string("mine.log\0", 9), fallback}}) {
+          Case{"missing.log\r\n", fallback}, Case{"", fallback}, Case{std::string("mine.log\0.old\r\n", 15), fallback},
+          Case{std::string("mine.log\0", 9), fallback}}) {
         write_bytes("ketrav.ini", c.ini);
         EXPECT_EQ(configured_log(read), c.log) << c.ini;
         EXPECT_TRUE(read) << c.ini;
     }
+#ifndef _WIN32
+    // A trailing space is part of the name (Windows drops it, and finds the
+    // file).
+    write_bytes("ketrav.ini", "mine.log \r\n");
+    EXPECT_EQ(configured_log(read), fallback);
+#endif
     // One that another program holds cannot be read: no run goes on from it.
     write_bytes("ketrav.ini", "mine.log\r\n");
     ketrav::platform::OsHandle holder;

@@ -93,11 +93,10 @@ else()
                      DEPENDS ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1)
   # The package's own changelog: a Debian revision makes it
   # changelog.Debian.gz.
-  configure_file(${PROJECT_SOURCE_DIR}/doc/changelog.in ${CMAKE_BINARY_DIR}/doc/changelog.Debian @ONLY)
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz
-                     COMMAND ${KETRAV_GZIP} -9nc ${CMAKE_BINARY_DIR}/doc/changelog.Debian >
+                     COMMAND ${KETRAV_GZIP} -9nc ${PROJECT_SOURCE_DIR}/debian/changelog >
                              ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz
-                     DEPENDS ${CMAKE_BINARY_DIR}/doc/changelog.Debian)
+                     DEPENDS ${PROJECT_SOURCE_DIR}/debian/changelog)
   add_custom_target(ketrav_documents ALL DEPENDS ${CMAKE_BINARY_DIR}/doc/ketrav.1.gz
                                                  ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz
                                                  ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz)
@@ -105,7 +104,7 @@ else()
   install(FILES ${CMAKE_BINARY_DIR}/doc/ketrav.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT documents)
   install(FILES ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ru/man1 COMPONENT documents)
   install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/README.ru.md ${KETRAV_SAMPLE_INI}
-                ${PROJECT_SOURCE_DIR}/doc/copyright
+                ${PROJECT_SOURCE_DIR}/debian/copyright
                 ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/ketrav COMPONENT documents)
   # The sample host directory and the schedule recipes the README names.

@@ -18,7 +18,7 @@ RELEASE := build/release
 PACKAGES := build/packages
 
 .PHONY: all demo check deps deps-demo deps-packages $(TREES) $(addprefix test-,$(TREES)) \
-	packages check-release fuzz-smoke bench clean
+	packages check-release orig fuzz-smoke bench clean
 
 all: native
 
@@ -103,6 +103,13 @@ CHECK_JOBS ?= 3
 check: deps
 	$(MAKE) --output-sync=target -j $(CHECK_JOBS) $(addprefix test-,$(TREES)) fuzz-smoke
 	$(MAKE) check-release
+
+# The upstream tarball that the Debian source package (debian/) builds
+# from, written beside the clone as dpkg-source looks for it: the last
+# commit's files but debian/.
+orig:
+	upstream=$$(dpkg-parsechangelog -S Version | sed 's/-[^-]*$$//') && \
+	git archive --format=tar.gz --prefix=ketrav-$$upstream/ -o ../ketrav_$$upstream.orig.tar.gz HEAD ':(exclude)debian'
 
 # The demo needs only cmake and g++: no tests are built for it.
 demo: deps-demo

@@ -4,9 +4,8 @@
 # stand-in for the release before (a package ketrav at version 1.0.E) goes
 # in first, then apt upgrades it to the new .deb; the new version must be
 # the one installed, and the sample's report there must be this machine's,
-# byte for byte but for the date. The root is kept for the next check, on
-# this machine, outside the clone (KETRAV_DEBIAN_ROOTS, else the user's
-# cache directory): a fresh clone makes it only once.
+# byte for byte but for the date. The root is kept for the next check
+# (debian-root.sh).
 #   check-debian-root.sh SUITE DEB SCRATCH VERSION
 # SCRATCH holds reference.Rpt, the build tree's report of the sample.
 set -eu
@@ -14,21 +13,7 @@ suite=$1
 deb=$2
 scratch=$3
 version=$4
-roots=${KETRAV_DEBIAN_ROOTS:-${XDG_CACHE_HOME:-${HOME:-$(pwd)/build}/.cache}/ketrav/debian-roots}
-root=$roots/$suite
-mirror=$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -1)
-mirror=${mirror:-http://deb.debian.org/debian}
-
-# A root counts once debootstrap has finished it: one cut short is made anew.
-if [ ! -f "$root/.ketrav-root-complete" ]; then
-    rm -rf "$root"
-    mkdir -p "$roots"
-    debootstrap --variant=minbase "$suite" "$root" "$mirror" >"$scratch/debootstrap.log" 2>&1 || {
-        tail -5 "$scratch/debootstrap.log" >&2
-        exit 1
-    }
-    touch "$root/.ketrav-root-complete"
-fi
+root=$(sh scripts/debian-root.sh "$suite" "$scratch/debootstrap.log")
 in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin "$@"; }
 in_root dpkg --purge ketrav >/dev/null 2>&1 || true
 

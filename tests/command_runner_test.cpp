@@ -84,7 +84,7 @@ TEST_F(CommandRunner, StartFailuresAreRecorded) {
 }
 
 TEST(CommandRunnerDeathTest, BadEnvironmentIsFatal) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ::testing::GTEST_FLAG(death_test_style) = "threadsafe";
     EXPECT_EXIT(
         {
             ketrav::testing::fail_nth_call_of(ketrav::platform::SystemCall::create_process, 1, 10, false);

@@ -187,7 +187,7 @@ TEST(RunReportSweepWrites, EveryWriteCutShort) {
 // with 255, or, where the failing call's error is never recorded, the run
 // ends by its own rules.
 TEST(RunReportSweepDeathTest, FatalCodeEndsWith255) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ::testing::GTEST_FLAG(death_test_style) = "threadsafe";
     const CleanRun& clean = clean_run();
     unsigned step = clean.calls / 8 + 1;
     for (unsigned nth = 1; nth <= clean.calls; nth += step) {

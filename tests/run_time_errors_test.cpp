@@ -32,7 +32,7 @@ TEST(RunTimeErrors, LastErrorIsReplacedNeverCleared) {
 }
 
 TEST(RunTimeErrorsDeathTest, FatalCodesEndTheProcessWith255) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ::testing::GTEST_FLAG(death_test_style) = "threadsafe";
     EXPECT_EXIT(record_error(241), ::testing::ExitedWithCode(255), "");
     EXPECT_EXIT(record_error(run_time_code::file_table_damaged), ::testing::ExitedWithCode(255), "");
     EXPECT_EXIT(record_error(os_error_code(9)), ::testing::ExitedWithCode(255), "");

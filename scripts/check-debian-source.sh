@@ -35,7 +35,7 @@ git ls-files -z -- . ':(exclude)debian' | tar --null -T - -cf - | tar -xf - -C "
 tar -C "$root/build" --sort=name -czf "$root/build/ketrav_$upstream.orig.tar.gz" "ketrav-$upstream"
 git ls-files -z -- debian | tar --null -T - -cf - | tar -xf - -C "$root/build/ketrav-$upstream"
 
-in_root sh -c "cd /build/ketrav-$upstream && apt-get build-dep -y -q ./" >"$scratch/build-dep.log" 2>&1 ||
+in_root sh -c "cd /build/ketrav-$upstream && apt-get update -q && apt-get build-dep -y -q ./" >"$scratch/build-dep.log" 2>&1 ||
     fail "apt-get build-dep failed" "$scratch/build-dep.log"
 in_root sh -c "cd /build/ketrav-$upstream && DEB_BUILD_OPTIONS=parallel=$(nproc) dpkg-buildpackage -us -uc" \
     >"$scratch/build.log" 2>&1 || fail "dpkg-buildpackage failed" "$scratch/build.log"

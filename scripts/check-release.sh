@@ -17,6 +17,9 @@
 #   - the amd64 .deb installs, upgrades a ketrav 1.0.E, and writes the same
 #     report in a Debian 11 and a Debian 12 root (as root, with
 #     debootstrap);
+#   - the Debian source package builds in the same two releases, with
+#     their own compilers, and its .deb holds the amd64 .deb's files and
+#     writes the same report (check-debian-source.sh);
 #   - the Windows .zip holds exactly its files, a README.txt for Windows
 #     (plain text, CR LF, at most 78 columns), both ketrav.exe with a
 #     version resource and no import that their oldest Windows lacks, and
@@ -72,6 +75,12 @@ else
 fi
 grep -q '(README.ru.md)' README.md && grep -q '(README.md)' README.ru.md || fail "README.md and README.ru.md do not link to each other"
 grep -q " KetRAV v$version " README.md || fail "README's sample report does not show version $version"
+# The package names the READMEs give are this release's, and no other's.
+for readme in README.md README.ru.md; do
+    grep -q "ketrav_$version-${release}_amd64.deb" $readme || fail "$readme does not name this release's packages"
+    ! grep -E "ketrav_$version-[0-9]+_|KetRAV-$version-[0-9]+-windows" $readme | grep -v -q -e "-$release[-_]" ||
+        fail "$readme names another release's packages"
+done
 
 # run_on_sample NAME PROGRAM...: runs PROGRAM with the sample's title in a
 # fresh copy of examples/bbs/ and keeps its report as $scratch/NAME.Rpt.
@@ -212,6 +221,21 @@ if [ -f "$armhf_deb" ]; then
     fi
 fi
 deb=$packages/ketrav_${version}-${release}_amd64.deb
+# The source package's autopkgtest expects the build tree's report.
+undated "$scratch/reference.Rpt" | cmp -s - debian/tests/sample-report.expected ||
+    fail "debian/tests/sample-report.expected is not the build tree's report of the sample"
+# The source package, built in Debian 11 and 12 roots: both side by side,
+# in the background while the checks below run; their verdicts come last.
+source_suites=
+if [ "$(id -u)" -ne 0 ] || ! command -v debootstrap >/dev/null 2>&1; then
+    echo "check-release: skipped: the source package (building it in a Debian root needs root and debootstrap)"
+elif [ -f "$deb" ]; then
+    source_suites="bullseye bookworm"
+    for suite in $source_suites; do
+        sh scripts/check-debian-source.sh "$suite" "$deb" "$scratch" >"$scratch/source-$suite.out" 2>&1 &
+        echo $! >"$scratch/source-$suite.pid"
+    done
+fi
 # The programs need no library of the system's.
 if objdump -p "$build/bin/ketrav" "$build/bin/cmd" "$build/bin/sort" | grep -q NEEDED; then
     fail "the programs are not linked statically"
@@ -397,6 +421,15 @@ if [ -n "$earlier" ]; then
         fi
     done
 fi
+
+for suite in $source_suites; do
+    if wait "$(cat "$scratch/source-$suite.pid")"; then
+        pass "$suite: the source package builds, passes its tests and lintian, installs, and writes the same report"
+    else
+        cat "$scratch/source-$suite.out" >&2
+        fail "$suite: the source package: see above"
+    fi
+done
 
 if [ $failures -ne 0 ]; then
     echo "check-release: $failures check(s) failed" >&2

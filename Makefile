@@ -55,7 +55,8 @@ $(addprefix test-,$(TREES)):
 # members follow it), so that two builds of one commit give the same bytes
 # whatever the builder's time zone and umask. AGAIN=DIR builds the same
 # trees a second time under DIR, without their tests, which the packages
-# do not hold: what the reproducibility check compares, and no more.
+# do not hold: what the reproducibility check compares, and no more; it
+# compiles everything anew, without the compile cache the trees use.
 SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null || echo 1767225600)
 export SOURCE_DATE_EPOCH
 AGAIN ?=
@@ -66,7 +67,7 @@ packages: deps-packages
 	for entry in $(PACKAGE_TREES); do \
 		preset=$${entry%%:*}; rest=$${entry#*:}; tree=$${rest%%:*}; options=; \
 		if [ -n "$(AGAIN)" ]; then \
-			tree=$(AGAIN)/$$preset; options="-B $$tree -DBUILD_TESTING=OFF"; \
+			tree=$(AGAIN)/$$preset; options="-B $$tree -DBUILD_TESTING=OFF -DKETRAV_COMPILE_CACHE=OFF"; \
 			[ $$preset != zip-windows64 ] || options="$$options -DKETRAV_WINDOWS_32BIT_BUILD=$(CURDIR)/$(AGAIN)/zip-windows32"; \
 		fi; \
 		cmake --preset $$preset $$options && cmake --build $$tree || exit 1; \

@@ -22,11 +22,12 @@ check)
     # page; lintian: the .deb files; debootstrap: the Debian 11 and 12
     # roots the amd64 .deb is tried in and the source package is built in;
     # dpkg-dev: the source package's version; gzip: the packaged documents;
+    # ccache: the trees' compile cache, shared by every clone on a machine;
     # clang and its runtime: the fuzz targets; logrotate: the month's
     # rotation, tried.
     # Wine is run as its package documents: the wine package's commands.
     packages="cmake g++ make googletest mingw-w64 wine wine64 wine32:i386 g++-aarch64-linux-gnu g++-arm-linux-gnueabi"
-    packages="$packages g++-i686-linux-gnu qemu-user groff-base lintian debootstrap dpkg-dev gzip clang libclang-rt-dev logrotate"
+    packages="$packages g++-i686-linux-gnu qemu-user groff-base lintian debootstrap dpkg-dev gzip ccache clang libclang-rt-dev logrotate"
     ;;
 packages) packages="cmake g++ make googletest mingw-w64 g++-aarch64-linux-gnu g++-arm-linux-gnueabi g++-i686-linux-gnu gzip" ;;
 bench) packages="cmake g++ make g++-i686-linux-gnu libbenchmark-dev hyperfine time strace" ;;

@@ -58,7 +58,7 @@ diff "$scratch/cpack-files.txt" "$scratch/source-files.txt" >"$scratch/files.dif
 
 in_root apt-get install -y -q "/build/$(basename "$built")" >"$scratch/install.log" 2>&1 ||
     fail "the .deb does not install" "$scratch/install.log"
-in_root sh -c "mkdir -p /tmp/autopkgtest && cd /build/ketrav-$upstream &&
+in_root sh -c "rm -rf /tmp/autopkgtest && mkdir /tmp/autopkgtest && cd /build/ketrav-$upstream &&
     AUTOPKGTEST_TMP=/tmp/autopkgtest debian/tests/sample-report" >"$scratch/autopkgtest.log" 2>&1 ||
     fail "autopkgtest sample-report failed" "$scratch/autopkgtest.log"
 undated() { sed '2s/[0-9][0-9]-[0-9][0-9]-[0-9][0-9][0-9][0-9]\r$/DATE\r/' "$1"; }

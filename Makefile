@@ -13,12 +13,15 @@ export CTEST_PARALLEL_LEVEL := $(JOBS)
 # in it. A plain `cmake -S . -B DIR` needs no preset, and `make demo` uses
 # none, so both still work with CMake 3.18.
 TREES := native sanitize windows windows32 arm64 armhf i386
+# The Debian releases the source package is built in.
+SUITES := bullseye bookworm
 DEMO_DIR := build/demo
 RELEASE := build/release
 PACKAGES := build/packages
 
 .PHONY: all demo check deps deps-demo deps-packages $(TREES) $(addprefix test-,$(TREES)) \
-	packages check-release orig fuzz-smoke bench clean
+	packages check-release orig fuzz-smoke bench clean \
+	$(addprefix debian-source-,$(SUITES))
 
 all: native
 
@@ -97,12 +100,21 @@ check-release: packages
 fuzz-smoke:
 	sh fuzz/run.sh 3
 
-# The test trees side by side, CHECK_JOBS at a time: a build's compiling
-# fills the time another spends waiting on Wine or qemu. Each one's output
-# comes whole when it is done. Then the packages from those trees, checked.
-CHECK_JOBS ?= 3
+# The Debian source package, built with its tests in a Debian 11 and a
+# Debian 12 root (as root, with debootstrap; the roots are kept between
+# runs): build/debian-source/SUITE/ keeps its .deb and logs.
+$(addprefix debian-source-,$(SUITES)):
+	sh scripts/check-debian-source.sh $(@:debian-source-%=%) build/debian-source/$(@:debian-source-%=%)
+
+# The test trees and the source package's builds side by side, CHECK_JOBS
+# at a time, the longest first: a build's compiling fills the time another
+# spends waiting on Wine or qemu. Each one's output comes whole when it is
+# done. Then the packages from those trees, checked.
+CHECK_JOBS ?= 4
+CHECK_STEPS := test-windows test-windows32 $(addprefix debian-source-,$(SUITES)) test-armhf test-i386 test-arm64 \
+	test-native test-sanitize fuzz-smoke
 check: deps
-	$(MAKE) --output-sync=target -j $(CHECK_JOBS) $(addprefix test-,$(TREES)) fuzz-smoke
+	$(MAKE) --output-sync=target -j $(CHECK_JOBS) $(CHECK_STEPS)
 	$(MAKE) check-release
 
 # The upstream tarball that the Debian source package (debian/) builds

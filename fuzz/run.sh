@@ -8,7 +8,7 @@ seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/fuzz"
 CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DKETRAV_FUZZ=ON \
-    -DKETRAV_SANITIZE=ON >/dev/null
+    -DKETRAV_SANITIZE=ON -DKETRAV_COMPILE_CACHE=ON >/dev/null
 cmake --build "$build" -j "$(nproc)" >/dev/null
 for library in ketrav_platform ketrav_services ketrav_report ketrav_standins; do
     counters=$(nm "$build/src/lib$library.a" | grep -c __sanitizer_cov || true)

@@ -9,9 +9,8 @@
 # relative (CCACHE_BASEDIR) and the build directory is left out of the key
 # (CCACHE_NOHASHDIR), so two clones hit each other's objects (the debug
 # information of the sanitizer tree may then name the other clone's build
-# directory). GoogleTest's
-# header is precompiled (included with -include), which ccache takes only
-# with the sloppiness below.
+# directory). GoogleTest's header is precompiled (included with -include),
+# which ccache takes only with the sloppiness below.
 option(KETRAV_COMPILE_CACHE "Compile through ccache when it is installed" OFF)
 if(KETRAV_COMPILE_CACHE)
   find_program(KETRAV_CCACHE ccache)

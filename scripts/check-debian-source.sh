@@ -55,14 +55,13 @@ grep -q "tests passed" "$out/build.log" || fail "the build ran no tests" "$out/b
 grep -E '^[^ ]+:[0-9]+:[0-9]+: warning:' "$out/build.log" >"$out/warnings.log" &&
     fail "the compiler warns" "$out/warnings.log"
 
-built=ketrav_${version}_$(dpkg --print-architecture).deb
-lintian --fail-on error,warning "$root/build/ketrav_${version}_$(dpkg --print-architecture).changes" \
-    >"$out/lintian.log" 2>&1 || fail "lintian" "$out/lintian.log"
-in_root apt-get install -y -q "/build/$built" >"$out/install.log" 2>&1 || fail "the .deb does not install" "$out/install.log"
+built=ketrav_${version}_$(dpkg --print-architecture)
+lintian --fail-on error,warning "$root/build/$built.changes" >"$out/lintian.log" 2>&1 || fail "lintian" "$out/lintian.log"
+in_root apt-get install -y -q "/build/$built.deb" >"$out/install.log" 2>&1 || fail "the .deb does not install" "$out/install.log"
 in_root sh -c "rm -rf /tmp/autopkgtest && mkdir /tmp/autopkgtest && cd /build/ketrav-$upstream &&
     AUTOPKGTEST_TMP=/tmp/autopkgtest debian/tests/sample-report" >"$out/autopkgtest.log" 2>&1 ||
     fail "autopkgtest sample-report" "$out/autopkgtest.log"
 in_root dpkg --purge ketrav >/dev/null
-cp "$root/build/$built" "$out/"
+cp "$root/build/$built.deb" "$out/"
 rm -rf "$root/build" "$root/tmp/autopkgtest"
 echo "check-debian-source ($suite): ok: built with its tests, lintian silent, installed, the sample's report as expected"

@@ -73,9 +73,8 @@ TEST_F(CommandRunner, NotWaitingReturnsTheProcessId) {
     std::int32_t pid = run_command(line, show_normal, false, false);
     EXPECT_NE(pid, 0);
     // The child writes a temporary and renames it, so whatever can be read
-    // is the whole id. Under Wine a read just after the new name appears
-    // has once found nothing (the rename still held it): wait for the
-    // contents, not the name.
+    // is the whole id. Under Wine a read just after the new name appeared
+    // has once found nothing: wait for the contents, not the name.
     std::string written;
     for (int i = 0; i < 1000 && (written = read_bytes("pid.txt")).empty(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

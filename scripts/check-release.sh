@@ -228,12 +228,13 @@ undated "$scratch/reference.Rpt" | cmp -s - debian/tests/sample-report.expected 
 # roots (check-debian-source.sh): the same files as the amd64 .deb, but for
 # the latter's lintian overrides (its programs are static on purpose).
 listing() { dpkg-deb -c "$1" | awk '{print $1, $6}' | grep -v -e ' ./usr/share/lintian' -e ' ./$' | sort; }
+[ ! -f "$deb" ] || listing "$deb" >"$scratch/cpack-files.txt"
 for suite in bullseye bookworm; do
     source_deb=build/debian-source/$suite/$(basename "$deb")
     if [ ! -f "$source_deb" ]; then
         echo "check-release: skipped: the source package's .deb for $suite (make check builds it)"
-    elif [ -f "$deb" ] && listing "$deb" >"$scratch/cpack-files.txt" && listing "$source_deb" >"$scratch/source-files.txt" &&
-        diff "$scratch/cpack-files.txt" "$scratch/source-files.txt" >"$scratch/files.diff"; then
+    elif listing "$source_deb" >"$scratch/source-files.txt" &&
+        diff "$scratch/cpack-files.txt" "$scratch/source-files.txt" >"$scratch/files.diff" 2>&1; then
         pass "$suite: the source package's .deb holds the amd64 .deb's files"
     else
         fail "$suite: the source package's .deb does not hold the amd64 .deb's files: $(head -3 "$scratch/files.diff")"

@@ -14,15 +14,23 @@
 #ifdef __ELF__
 namespace {
 // A stop asked for in the program's first moments ends it as one asked
-// for later does: the handler goes in as early as the C library lets a
-// program's own code run, before any constructor.
-void end_with_255_from_the_start(int, char**, char**) { ketrav::platform::end_with_255_on_termination(); }
+// for later does, and a break or a hang-up is ignored as later: the
+// handlers go in as early as the C library lets a program's own code run,
+// before any constructor.
+void end_with_255_from_the_start(int, char**, char**) {
+    ketrav::platform::end_with_255_on_termination();
+    ketrav::platform::ignore_console_breaks();
+}
 __attribute__((section(".preinit_array"), used)) void (*const early_start)(int, char**,
                                                                            char**) = end_with_255_from_the_start;
 }  // namespace
 #endif
 
 int main(int argc, char** argv) {
+    // Before anything else, where no earlier moment was to be had; also
+    // before an answer to "--help", so that a reader gone makes it end
+    // with 1 rather than by a signal.
+    ketrav::platform::ignore_console_breaks();
     ketrav::platform::remember_program_invocation(argc > 0 ? argv[0] : nullptr);
     ketrav::services::locate_command_tail(ketrav::platform::process_command_line(argc, argv));
     // "ketrav --help" and its kin answer and end: nothing is read, written
@@ -34,7 +42,6 @@ int main(int argc, char** argv) {
         bool printed = std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0;
         ketrav::platform::exit_process(printed ? 0 : 1);
     }
-    ketrav::platform::ignore_console_breaks();
     ketrav::platform::keep_owner_access_to_new_files();
     ketrav::platform::set_floating_point_control(ketrav::platform::x87_run_control_word);
     ketrav::platform::exit_process(static_cast<std::uint32_t>(ketrav::report::run_report()));

@@ -37,6 +37,14 @@ TEST(ContentDigest, SameBytesAnyPiecesOtherBytesOtherDigest) {
     // A length told apart even where the bytes added are NULs.
     EXPECT_NE(digest_in_pieces(std::string(5, '\0'), random), digest_in_pieces(std::string(6, '\0'), random));
     EXPECT_NE(digest_in_pieces("", random), digest_in_pieces(std::string(1, '\0'), random));
+    // Changes made to cancel in plain sums of words: one byte up and the
+    // same byte of the word 1,024 bytes on down; +1, -2, +1 on three words
+    // in a row.
+    std::string plain(2048, '\x20'), far = plain, in_a_row = plain;
+    far[3] = '\x21', far[3 + 1024] = '\x1F';
+    in_a_row[0] = '\x21', in_a_row[4] = '\x1E', in_a_row[8] = '\x21';
+    for (const std::string* balanced : {&far, &in_a_row})
+        EXPECT_NE(digest_in_pieces(*balanced, random), digest_in_pieces(plain, random));
     // Two words swapped.
     EXPECT_NE(digest_in_pieces("AAAABBBBCCCCDDDD", random), digest_in_pieces("CCCCDDDDAAAABBBB", random));
 }

@@ -135,10 +135,8 @@ TEST(PlatformFiles, ReadWriteSeekAndCut) {
     ASSERT_TRUE(open_file("big.log", FileAccess::write, file).ok);
     ASSERT_TRUE(set_file_pointer(file, far).ok);
     ASSERT_TRUE(write_file(file, "tail", 4, written).ok);
-    FileStamp stamp;
-    ASSERT_TRUE(file_stamp(file, stamp).ok);
-    EXPECT_EQ(stamp.size, far + 4);
     close_handle(file);
+    EXPECT_EQ(std::filesystem::file_size("big.log"), far + 4);
     ASSERT_TRUE(open_file("big.log", FileAccess::read, file).ok);
     ASSERT_TRUE(read_file_at(file, far, buffer, sizeof buffer, got).ok);
     EXPECT_EQ(std::string(buffer, got), "tail");

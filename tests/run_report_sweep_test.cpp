@@ -61,8 +61,9 @@ const CleanRun& clean_run() {
             ketrav::testing::stop_countdown();
             run.report = read_bytes("KetRAV.Rpt");
         }
-        // The run ends by deleting the two temporary files and giving up its
-        // claim on the directory.
+        // The run ends by deleting the two temporary files (and the report's
+        // own, there only for a posting pipe) and giving up its claim on the
+        // directory.
         ketrav::testing::ScratchDirectory scratch;
         write_bytes("KetRAV1.txt", "1");
         write_bytes("KetRAV2.txt", "2");
@@ -70,6 +71,7 @@ const CleanRun& clean_run() {
         ketrav::testing::count_calls();
         ketrav::services::delete_file("KetRAV1.txt");
         ketrav::services::delete_file("KetRAV2.txt");
+        ketrav::services::delete_file("KetRAV3.txt");
         ketrav::services::release_directory();
         run.first_clean_up_call = run.calls - ketrav::testing::calls_seen() + 1;
         ketrav::testing::stop_countdown();

@@ -295,7 +295,7 @@ TEST_F(TextFiles, ARefusedCloseKeepsTheFileInItsSlot) {
 TEST_F(TextFiles, AFileCutUnderTheReaderIsTold) {
     const std::string log = std::string(300, 'a') + "\r\n" + std::string(300, 'b') + "\r\n";
     write_bytes("log.txt", log);
-    ASSERT_EQ(open_for_reading("log.txt", 1), 0);
+    ASSERT_EQ(open_for_checked_reading("log.txt", 1), 0);
     EXPECT_EQ(read_line(1).size(), 300u);
     EXPECT_TRUE(still_holds_the_bytes_read(1));
     std::filesystem::resize_file("log.txt", 100);
@@ -303,7 +303,7 @@ TEST_F(TextFiles, AFileCutUnderTheReaderIsTold) {
     EXPECT_FALSE(still_holds_the_bytes_read(1));
     close_all();
 
-    ASSERT_EQ(open_for_reading("log.txt", 1), 0);
+    ASSERT_EQ(open_for_checked_reading("log.txt", 1), 0);
     read_line(1);
     std::filesystem::resize_file("log.txt", 5000);
     EXPECT_TRUE(still_holds_the_bytes_read(1));
@@ -314,7 +314,7 @@ TEST_F(TextFiles, AFileCutUnderTheReaderIsTold) {
     // says nothing, the bytes do. One byte changed in place is told too.
     for (std::size_t changed : {std::size_t{0}, std::size_t{250}}) {
         write_bytes("log.txt", log);
-        ASSERT_EQ(open_for_reading("log.txt", 1), 0);
+        ASSERT_EQ(open_for_checked_reading("log.txt", 1), 0);
         read_line(1);
         std::string refill = log + log;
         refill[changed] = 'z';
@@ -326,10 +326,30 @@ TEST_F(TextFiles, AFileCutUnderTheReaderIsTold) {
         close_all();
     }
 
+    // Written over in place with the same length and its time stamps put
+    // back: told by the bytes all the same. A file opened to be read
+    // without a check is not read again.
+    std::string balanced = log;
+    ++balanced[10];
+    --balanced[10 + 256];
+    for (bool checked : {true, false}) {
+        write_bytes("log.txt", log);
+        auto stamp = std::filesystem::last_write_time("log.txt");
+        ASSERT_EQ(checked ? open_for_checked_reading("log.txt", 1) : open_for_reading("log.txt", 1), 0);
+        read_line(1);
+        {
+            std::ofstream same_file("log.txt", std::ios::binary | std::ios::in | std::ios::out);
+            same_file.write(balanced.data(), static_cast<std::streamsize>(balanced.size()));
+        }
+        std::filesystem::last_write_time("log.txt", stamp);
+        EXPECT_EQ(still_holds_the_bytes_read(1), !checked);
+        close_all();
+    }
+
     // Renamed away and made anew (a rotation with "create"): the file read
     // is still the one held.
     write_bytes("log.txt", log);
-    ASSERT_EQ(open_for_reading("log.txt", 1), 0);
+    ASSERT_EQ(open_for_checked_reading("log.txt", 1), 0);
     read_line(1);
     std::filesystem::rename("log.txt", "log.1");
     write_bytes("log.txt", std::string(4000, 'c'));

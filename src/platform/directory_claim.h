@@ -15,7 +15,8 @@ namespace ketrav::platform {
 // drive letter or UNC name). The sharing violation (32) when another
 // process holds the claim; another code when no claim can be made here (a
 // file system without locks, a file this user may not open), which claims
-// nothing. On POSIX the helpers the program starts hold the claim with it;
+// nothing. Refused (5) on POSIX to root in a directory another user owns:
+// that user's run is to be made as that user. On POSIX the helpers the program starts hold the claim with it;
 // on Windows the file is deleted when its handle closes.
 OsStatus claim_current_directory(const std::string& lock_name, OsHandle& claim);
 

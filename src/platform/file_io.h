@@ -31,16 +31,6 @@ OsStatus read_file(OsHandle handle, void* buffer, std::uint32_t size, std::uint3
 OsStatus read_file_at(OsHandle handle, std::uint64_t offset, void* buffer, std::uint32_t size,
                       std::uint32_t& bytes_read);
 OsStatus write_file(OsHandle handle, const void* data, std::uint32_t size, std::uint32_t& bytes_written);
-// What tells whether a file was written: its size and the times the system
-// stamps on every write. Two equal stamps of one file: nothing wrote to it
-// in between.
-struct FileStamp {
-    std::uint64_t size = 0;
-    std::int64_t modified = 0;  // in the system's own units
-    std::int64_t changed = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-OsStatus file_stamp(OsHandle handle, FileStamp& stamp);
 
 // From now on, files this process and its children create get the owner's
 // read and write bits whatever the umask (the other bits follow it), so

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/os_status.h"
 
@@ -16,7 +17,6 @@ struct Replacement {
     OsHandle old_file;      // the old file, held so that no open slips in before the rename (POSIX)
     std::string target;     // the target's name: in `directory` on POSIX, whole on Windows
     std::string temporary;  // the new file's name, the same way
-    bool in_place = false;  // the target is no regular file (a FIFO, a device): written into
 };
 
 // Opens for writing, with no sharing, a new file that is to take the place
@@ -26,14 +26,14 @@ struct Replacement {
 // when that is the current directory, and elsewhere under a name of this
 // directory's own (no other host's run can share it; the next run here
 // removes what a killed one left). Refused, with nothing made:
-// - 5 when the target is a directory or read-only, when `name` is a link of
-//   another user's, when a link on the way to the target is another user's,
-//   or when the target is itself a link;
+// - 5 when the target is a directory, a FIFO, a device or read-only, when
+//   `name` is a link of another user's, when a link on the way to the
+//   target is another user's, when the target is itself a link, or when it
+//   is `local_temporary` or one of `run_files` in the current directory
+//   (the run's own files, which the report would land on and go with);
 // - 32 when an open in any process holds the target.
-// A target that is not a regular file (a FIFO, a device) is opened to be
-// written into: it cannot be replaced without losing what it is.
 OsStatus open_replacement(const std::string& name, const std::string& local_temporary, OsHandle& file,
-                          Replacement& replacement);
+                          Replacement& replacement, const std::vector<std::string>& run_files = {});
 
 // Flushes the new file to disk, gives it the old file's mode, owner, group
 // and extended attributes (those this user may set), puts it in the
@@ -44,5 +44,18 @@ OsStatus complete_replacement(OsHandle file, Replacement& replacement);
 
 // Closes the new file and removes it; the old one stays as it was.
 OsStatus abandon_replacement(OsHandle file, Replacement& replacement);
+
+// A target that is no regular file (a FIFO, a device: a posting pipe) is
+// written into rather than replaced. `name` is found as open_replacement
+// finds it; when it reaches such a target, that is opened for writing in
+// `stream` at once, without waiting for a reader (none: the open fails, so
+// a run with no one to post to stops before it does its work), and
+// `is_stream` is set. A regular file, or none, opens nothing.
+OsStatus open_stream_target(const std::string& name, OsHandle& stream, bool& is_stream);
+
+// Returns once the reader of the FIFO `stream` has taken every byte
+// written to it, or fails (31) when it left before; a reader that stops
+// reading holds it, as a full pipe holds a writer. A device: at once.
+OsStatus wait_until_taken(OsHandle stream);
 
 }  // namespace ketrav::platform

@@ -42,7 +42,7 @@ bool remove_leftovers() {
 // as it was read: the lines added are the next run's. One renamed away and
 // made anew is still the file that was opened.)
 bool scan_records(RunValues& run) {
-    int log_opened = open_for_reading(run.log_path, reading_slot);
+    int log_opened = open_for_checked_reading(run.log_path, reading_slot);
     bool log_missing = log_opened == run_time_code::file_not_found || log_opened == run_time_code::path_not_found;
     bool whole = (log_opened == 0 || log_missing) && open_for_writing(unsorted_records_file, writing_slot) == 0;
     run.total = 0;
@@ -55,14 +55,22 @@ bool scan_records(RunValues& run) {
         scan_log(run);
         whole = still_holds_the_bytes_read(reading_slot);
     }
-    return close_all() && whole;
+    // A posting pipe opened at the start stays open for the report.
+    bool closed = close_file(writing_slot);
+    closed = close_file(reading_slot) && closed;
+    return closed && whole;
 }
 
 // The second pass: the report, written beside its place and put there only
-// when every record came back from the sort and every byte was written.
+// when every record came back from the sort and every byte was written. A
+// posting pipe gets it once it is whole, copied from a file of its own here.
 bool write_report(RunValues& run, std::uint32_t memory_failures_before) {
+    bool to_stream = slot_in_use(report_stream_slot);
     if (open_for_reading(sorted_records_file, reading_slot) != 0) return false;
-    if (open_replacement(report_file, new_report_file, writing_slot) != 0) {
+    int opened = to_stream ? open_for_writing(new_report_file, writing_slot)
+                           : open_replacement(report_file, new_report_file,
+                                              {unsorted_records_file, sorted_records_file, lock_file}, writing_slot);
+    if (opened != 0) {
         close_all();
         return false;
     }
@@ -74,12 +82,17 @@ bool write_report(RunValues& run, std::uint32_t memory_failures_before) {
         close_all();
         return false;
     }
-    return complete_replacement(writing_slot);
+    if (!to_stream) return complete_replacement(writing_slot);
+    // Once the reader has it all, the run is whole whatever becomes of the
+    // file here: the next run removes what is left of it.
+    return close_file(writing_slot) && deliver_to_stream(new_report_file, reading_slot, report_stream_slot);
 }
 
 void delete_records_files() {
     delete_file(unsorted_records_file);
     delete_file(sorted_records_file);
+    // Left only by a report made for a posting pipe.
+    delete_file(new_report_file);
 }
 
 }  // namespace
@@ -94,8 +107,12 @@ int run_report() {
     run.log_path = default_log_path;
     // Each step only after every step before it was whole: a run that
     // cannot make a whole report stops, and changes nothing of the old one.
-    bool whole = remove_leftovers() && read_configuration(run) && scan_records(run) && sort_area_records() &&
-                 write_report(run, memory_failures_before);
+    // A posting pipe is opened before the log is read: with no reader there,
+    // the run stops before it does its work.
+    bool whole = remove_leftovers() && read_configuration(run) &&
+                 open_stream_target(report_file, report_stream_slot) == 0 && scan_records(run) &&
+                 sort_area_records() && write_report(run, memory_failures_before);
+    close_all();
     delete_records_files();
     release_directory();
     return whole ? exit_whole_report : exit_report_not_whole;

@@ -47,9 +47,11 @@ inline constexpr const char* lock_file = "KetRAV.lck";
 inline constexpr const char* sorting_command = "cmd /c type KetRAV1.txt |sort >KetRAV2.txt";
 
 // Slot 1 holds the file a pass reads, slot 2 the file it writes, slot 3 the
-// configuration file while it is read.
+// configuration file while it is read, slot 4 a report that is a FIFO or a
+// device (a posting pipe) for the whole run.
 inline constexpr services::Slot reading_slot = 1;
 inline constexpr services::Slot writing_slot = 2;
 inline constexpr services::Slot configuration_slot = 3;
+inline constexpr services::Slot report_stream_slot = 4;
 
 }  // namespace ketrav::report

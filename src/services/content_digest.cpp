@@ -12,6 +12,15 @@ std::uint32_t little_endian_word(const unsigned char* bytes) {
            static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
+// A word mixed with its place: a multiplication and a shift make the result
+// of a change depend on every bit of the word, so that the changes of two
+// words cannot be chosen to cancel in the sums, and the place makes a word
+// moved elsewhere another word.
+inline std::uint32_t mixed(std::uint32_t word, std::uint32_t place) {
+    std::uint32_t value = (word ^ place) * 0x9E3779B1u;
+    return value ^ (value >> 15);
+}
+
 // Spreads every bit of a word over the whole word, so that the sums, mixed
 // into the digest, do not cancel one another.
 std::uint32_t spread(std::uint32_t value) {
@@ -25,27 +34,21 @@ std::uint32_t spread(std::uint32_t value) {
 }  // namespace
 
 void ContentDigest::add_words(const unsigned char* bytes, std::size_t pairs) {
-    // Few registers on a 32-bit PC: one sum and one sum of sums, four words
+    // Few registers on a 32-bit PC: one sum and one sum of sums, two words
     // a turn, so that nothing spills and the loop's own work stays small.
-    std::uint32_t sum = sum_, weighted = weighted_;
-    for (; pairs >= 2; pairs -= 2, bytes += 16) {
-        sum += little_endian_word(bytes);
+    // Each word's place is the one before it plus an odd constant, so no
+    // two places within 2^32 words (16 GiB) are the same.
+    std::uint32_t sum = sum_, weighted = weighted_, place = place_;
+    for (; pairs > 0; --pairs, bytes += 8) {
+        sum += mixed(little_endian_word(bytes), place);
         weighted += sum;
-        sum += little_endian_word(bytes + 4);
+        sum += mixed(little_endian_word(bytes + 4), place + 0x61C88647u);
         weighted += sum;
-        sum += little_endian_word(bytes + 8);
-        weighted += sum;
-        sum += little_endian_word(bytes + 12);
-        weighted += sum;
-    }
-    if (pairs > 0) {
-        sum += little_endian_word(bytes);
-        weighted += sum;
-        sum += little_endian_word(bytes + 4);
-        weighted += sum;
+        place += 0xC3910C8Eu;
     }
     sum_ = sum;
     weighted_ = weighted;
+    place_ = place;
 }
 
 void ContentDigest::add(const unsigned char* bytes, std::size_t size) {

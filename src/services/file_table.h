@@ -37,11 +37,11 @@ struct OpenFile {
     std::uint16_t buffer_position = 0;
     std::uint16_t buffer_fill = 0;
     std::array<unsigned char, read_block_size> block{};
-    // Reading a disk file: every byte read from it, in order from its start,
-    // and its stamp when opened, so that it can be told afterwards whether
-    // the file still holds them.
+    // Opened by open_for_checked_reading: every byte read from it, in order
+    // from its start, so that it can be told afterwards whether the file
+    // still holds them. Other files pay nothing for it.
+    bool checked = false;
     ContentDigest bytes_read;
-    platform::FileStamp stamp_at_open;
 };
 
 // The entry for `slot`, or nullptr. Entries stay where they are until

@@ -35,7 +35,7 @@ int read_next_block(OpenFile& file) {
         os_call([&] { return platform::read_file_at(file.handle, offset, file.block.data(), file.block_size, got); });
     if (!read.ok) return code_of(read);
     file.buffer_fill = static_cast<std::uint16_t>(got);
-    file.bytes_read.add(file.block.data(), got);
+    if (file.checked) file.bytes_read.add(file.block.data(), got);
     return 0;
 }
 
@@ -150,7 +150,7 @@ int keep_name(OpenFile* file, const std::string& name) {
     return 0;
 }
 
-int open_in_slot(const std::string& given_name, Slot slot, FileMode mode) {
+int open_in_slot(const std::string& given_name, Slot slot, FileMode mode, bool checked = false) {
     LockHeld held(open_lock());
     std::string name;
     int failure = 0;
@@ -166,6 +166,7 @@ int open_in_slot(const std::string& given_name, Slot slot, FileMode mode) {
     platform::OsStatus typed = os_call([&] { return platform::file_kind(handle, kind); });
     if (!typed.ok) return abandon_open(file, code_of(typed));
     file->kind = kind;
+    file->checked = checked;
 
     if (kind == platform::FileKind::disk) {
         if (mode == FileMode::writing) {
@@ -174,8 +175,6 @@ int open_in_slot(const std::string& given_name, Slot slot, FileMode mode) {
             platform::OsStatus emptied = os_call([&] { return platform::set_end_of_file(handle); });
             if (!emptied.ok) return abandon_open(file, code_of(emptied));
         } else {
-            platform::OsStatus stamped = os_call([&] { return platform::file_stamp(handle, file->stamp_at_open); });
-            if (!stamped.ok) return abandon_open(file, code_of(stamped));
             if (int failed_read = read_next_block(*file)) return abandon_open(file, failed_read);
         }
     }
@@ -208,9 +207,14 @@ void lose_line(OpenFile& file, std::string& line, int code) {
 
 int open_for_reading(const std::string& name, Slot slot) { return open_in_slot(name, slot, FileMode::reading); }
 
+int open_for_checked_reading(const std::string& name, Slot slot) {
+    return open_in_slot(name, slot, FileMode::reading, true);
+}
+
 int open_for_writing(const std::string& name, Slot slot) { return open_in_slot(name, slot, FileMode::writing); }
 
-int open_replacement(const std::string& given_name, const std::string& temporary_name, Slot slot) {
+int open_replacement(const std::string& given_name, const std::string& temporary_name,
+                     const std::vector<std::string>& run_files, Slot slot) {
     LockHeld held(open_lock());
     std::string name;
     int failure = 0;
@@ -218,7 +222,7 @@ int open_replacement(const std::string& given_name, const std::string& temporary
     if (!file) return failure;
     platform::OsHandle handle;
     platform::OsStatus opened =
-        os_call([&] { return platform::open_replacement(name, temporary_name, handle, file->replacement); });
+        os_call([&] { return platform::open_replacement(name, temporary_name, handle, file->replacement, run_files); });
     if (!opened.ok) return refuse_open(file, code_of(opened));
     file->handle = handle;
     file->replacing = true;
@@ -245,6 +249,44 @@ bool complete_replacement(Slot slot) {
         whole = false;
     }
     return whole;
+}
+
+int open_stream_target(const std::string& given_name, Slot slot) {
+    LockHeld held(open_lock());
+    std::string name;
+    int failure = 0;
+    OpenFile* file = new_entry(given_name, slot, FileMode::writing, name, failure);
+    if (!file) return failure;
+    platform::OsHandle handle;
+    bool is_stream = false;
+    platform::OsStatus opened = os_call([&] { return platform::open_stream_target(name, handle, is_stream); });
+    if (!opened.ok) return refuse_open(file, code_of(opened));
+    if (!is_stream) {
+        if (remove_open_file(file)) return 0;
+        record_error(run_time_code::file_table_damaged);
+        return run_time_code::file_table_damaged;
+    }
+    file->handle = handle;
+    file->kind = platform::FileKind::other;
+    return keep_name(file, name);
+}
+
+bool deliver_to_stream(const std::string& name, Slot reading_slot, Slot stream_slot) {
+    OpenFile* stream = find_open_file(stream_slot);
+    if (!stream || open_for_reading(name, reading_slot) != 0) return false;
+    constexpr std::size_t piece = 65536;
+    for (std::string bytes; !(bytes = read_bytes(reading_slot, piece)).empty();) write_text(stream_slot, bytes);
+    bool whole = close_file(reading_slot) && !stream->damaged;
+    if (whole) {
+        // A pipe takes a report of up to its buffer's size at once: whole
+        // only once its reader has taken it all.
+        platform::OsStatus taken = os_call([&] { return platform::wait_until_taken(stream->handle); });
+        if (!taken.ok) {
+            record_error(code_of(taken));
+            whole = false;
+        }
+    }
+    return close_file(stream_slot) && whole;
 }
 
 std::string read_line(Slot slot) {
@@ -376,18 +418,10 @@ bool close_all() {
 
 bool still_holds_the_bytes_read(Slot slot) {
     OpenFile* file = find_open_file(slot);
-    if (!file || file->mode != FileMode::reading || file->kind != platform::FileKind::disk) return true;
-    // The system stamps every write with the time: a file whose size and
-    // times are as they were when it was opened has not been written since.
-    platform::FileStamp now_stamp;
-    platform::OsStatus stamped = os_call([&] { return platform::file_stamp(file->handle, now_stamp); });
-    if (!stamped.ok) {
-        record_error(code_of(stamped));
-        return false;
-    }
-    if (now_stamp == file->stamp_at_open) return true;
-    // Written since (appended to, or worse): read again from the start, in
-    // large pieces; the same bytes, or the file changed under the reader.
+    if (!file || !file->checked || file->kind != platform::FileKind::disk) return true;
+    // Read again from the start, in large pieces, whatever the file's time
+    // stamps say: a file system may keep whole seconds, and a writer may put
+    // a stamp back. The same bytes, or the file changed under the reader.
     static unsigned char again[65536];
     ContentDigest now;
     const std::uint64_t length = file->bytes_read.length();

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "services/truth.h"
@@ -22,6 +23,10 @@ inline constexpr std::size_t longest_file_name = 255;
 // kind (device, pipe) opens, but reads as an empty file. 0 when it opened,
 // else the code recorded.
 int open_for_reading(const std::string& name, Slot slot);
+// The same, keeping a digest of every byte read, so that
+// still_holds_the_bytes_read can tell afterwards whether the file still
+// holds them (a file that others may write while it is read: the log).
+int open_for_checked_reading(const std::string& name, Slot slot);
 // Opens a disk file for writing under `slot`: created when missing, emptied
 // when it exists (only once it is safely open and locked). 0 when it
 // opened, else the code recorded.
@@ -31,16 +36,27 @@ int open_for_writing(const std::string& name, Slot slot);
 // file `name` reaches (itself, or the one file a link of this user's or
 // root's names) only when complete_replacement puts it there; any other
 // close removes it and leaves the old file exactly as it was. It is made
-// beside its target, under `temporary_name` in the current directory. A
-// target that is no regular file (a FIFO, a device) is written into.
+// beside its target, under `temporary_name` in the current directory.
 // Refused as open_for_writing is (read-only or held), and also when `name`
-// is another user's link or a link to a link. 0 when it opened, else the
-// code recorded.
-int open_replacement(const std::string& name, const std::string& temporary_name, Slot slot);
+// is another user's link or a link to a link, when the target is no
+// regular file, and when it is `temporary_name` or one of `run_files` in
+// the current directory. 0 when it opened, else the code recorded.
+int open_replacement(const std::string& name, const std::string& temporary_name,
+                     const std::vector<std::string>& run_files, Slot slot);
 // Puts the new file open under `slot` in its place and closes the slot.
 // True when every byte was written and the file is in place; false, with
 // the new file removed and the old one as it was, otherwise.
 bool complete_replacement(Slot slot);
+
+// When `name` reaches a FIFO or a device (a posting pipe), opens it for
+// writing under `slot` at once, without waiting for a reader; 0 then, or
+// the code recorded when it cannot be opened (no reader). A regular file,
+// or none, leaves the slot free and gives 0: that one is replaced.
+int open_stream_target(const std::string& name, Slot slot);
+// Copies the whole disk file `name`, read under `reading_slot`, into the
+// stream open under `stream_slot`, waits until its reader has taken every
+// byte, and closes both. True when the reader has the whole file.
+bool deliver_to_stream(const std::string& name, Slot reading_slot, Slot stream_slot);
 
 // The next line without its end: a line ends at CR, CR LF, the end of the
 // file, or before a 0x1A; LF belongs to the line.
@@ -71,8 +87,10 @@ bool close_all();
 // its start, exactly the bytes read from it: it was cut under the reader (a
 // log rotated by copying and truncating), or written over, even where it
 // has grown again since, and the lines read may be no longer the file's.
-// Bytes added past those read (a tosser's append) change nothing. True
-// for a slot not open and for a file that is no disk file.
+// Bytes added past those read (a tosser's append) change nothing. Told by
+// the bytes alone, read again from the start. True for a slot not open,
+// for a file not opened by open_for_checked_reading and for a file that
+// is no disk file.
 bool still_holds_the_bytes_read(Slot slot);
 
 // Whether a file is open under `slot`.

@@ -6,20 +6,22 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
 #include "platform/posix/errno_mapping.h"
 #include "platform/posix/file_io.h"
+#include "platform/posix/path_walk.h"
 #include "platform/posix/paths.h"
 #include "platform/posix/system_calls.h"
 
 namespace ketrav::platform {
 namespace {
 
-std::string claimed_path;
+using posix::same_file;
 
-bool same_file(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+std::string claimed_path;
 
 // Opens the lock file, made when missing; read-only where another user's
 // run made it and this user may not write it (a lock needs no more). It is
@@ -40,6 +42,15 @@ int open_lock_file(const std::string& path) {
 
 OsStatus claim_current_directory(const std::string& lock_name, OsHandle& claim) {
     claim = OsHandle{};
+    // Root in a directory another user owns would read what that user names
+    // (ketrav.ini, a link at the log) with root's rights, and put it in a
+    // report that user may read: refused, as logrotate refuses such a
+    // directory. That user runs KetRAV there.
+    struct stat here {};
+    if (geteuid() == 0) {
+        if (posix::sys_stat(".", &here) != 0) return posix::errno_status();
+        if (here.st_uid != 0) return OsStatus::failure(error_access_denied);
+    }
     std::string path = posix::native_path(lock_name);
     for (int attempt = 0; attempt < 16; ++attempt) {
         int fd = open_lock_file(path);

@@ -145,17 +145,6 @@ OsStatus write_file(OsHandle handle, const void* data, std::uint32_t size, std::
     return OsStatus::success();
 }
 
-OsStatus file_stamp(OsHandle handle, FileStamp& stamp) {
-    stamp = FileStamp{};
-    struct stat info {};
-    if (posix::sys_fstat(descriptor(handle), &info) != 0) return posix::errno_status();
-    constexpr std::int64_t billion = 1000000000;
-    stamp.size = static_cast<std::uint64_t>(info.st_size);
-    stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * billion + info.st_mtim.tv_nsec;
-    stamp.changed = static_cast<std::int64_t>(info.st_ctim.tv_sec) * billion + info.st_ctim.tv_nsec;
-    return OsStatus::success();
-}
-
 OsStatus close_handle(OsHandle handle) {
     if (handle.value < 0) {
         // Process handles are the layer's own: no system call closes them.

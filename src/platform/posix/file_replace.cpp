@@ -6,6 +6,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -14,6 +15,8 @@
 #include <sys/xattr.h>
 #endif
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -31,11 +34,10 @@ namespace ketrav::platform {
 namespace {
 
 using posix::Descriptor;
+using posix::same_file;
 
 // New names asked for before the run gives up: another file under each.
 constexpr int temporary_attempts = 16;
-
-bool same_file(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // The start of every temporary a host directory's runs make outside it:
 // the same for every run of one host, so the next run finds what a killed
@@ -68,8 +70,19 @@ std::string unforeseeable_name(const std::string& prefix) {
     return name;
 }
 
+// Whether `name` is one unforeseeable_name gives after `prefix`: the
+// prefix, 16 lower-case hexadecimal digits, ".tmp", and nothing else.
+bool is_generated_name(const std::string& name, const std::string& prefix) {
+    constexpr std::size_t digits = 16;
+    if (name.size() != prefix.size() + digits + 4 || !name.starts_with(prefix) || !name.ends_with(".tmp"))
+        return false;
+    for (std::size_t at = prefix.size(); at < prefix.size() + digits; ++at)
+        if (!std::isdigit(static_cast<unsigned char>(name[at])) && (name[at] < 'a' || name[at] > 'f')) return false;
+    return true;
+}
+
 // Removes what killed runs of this host left in `directory`: names of the
-// host's own, and only files of this user's. A directory that cannot be
+// shape this host's runs make, and only regular files of this user's. A directory that cannot be
 // listed keeps them; no run ever takes one for its own.
 void remove_leftovers_of_host(int directory, const std::string& prefix) {
     int listed = posix::sys_openat(directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
@@ -82,14 +95,13 @@ void remove_leftovers_of_host(int directory, const std::string& prefix) {
     std::vector<std::string> leftovers;
     while (dirent* entry = posix::sys_readdir(listing)) {
         std::string name = entry->d_name;
-        if (name.size() > prefix.size() + 4 && name.starts_with(prefix) && name.ends_with(".tmp"))
-            leftovers.push_back(name);
+        if (is_generated_name(name, prefix)) leftovers.push_back(name);
     }
     posix::sys_closedir(listing);
     for (const std::string& name : leftovers) {
         struct stat info {};
         if (posix::sys_fstatat(directory, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && info.st_uid == geteuid() &&
-            (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)))
+            S_ISREG(info.st_mode))
             posix::sys_unlinkat(directory, name.c_str());
     }
 }
@@ -159,24 +171,6 @@ OsStatus copy_settings(int from, const struct stat* old, int to) {
     return OsStatus::success();
 }
 
-// Gives the whole new file, from its start, to the target open for writing:
-// a posting pipe or a device gets a report only once it is whole.
-OsStatus copy_into(int from, int to) {
-    static char buffer[65536];
-    for (off_t offset = 0;;) {
-        ssize_t got = posix::sys_pread(from, buffer, sizeof buffer, offset);
-        if (got < 0) return posix::errno_status();
-        if (got == 0) return OsStatus::success();
-        offset += got;
-        for (ssize_t put = 0; put < got;) {
-            ssize_t wrote = posix::sys_write(to, buffer + put, static_cast<std::size_t>(got - put));
-            if (wrote < 0 && errno == EINTR) continue;
-            if (wrote <= 0) return wrote < 0 ? posix::errno_status() : OsStatus::failure(error_gen_failure);
-            put += wrote;
-        }
-    }
-}
-
 void end_replacement(Replacement& replacement) {
     for (OsHandle* handle : {&replacement.old_file, &replacement.directory}) {
         if (handle->valid()) posix::sys_close(static_cast<int>(handle->value));
@@ -209,10 +203,29 @@ OsStatus find_target(const std::string& name, Descriptor& directory, std::string
     return walked;
 }
 
+// Whether the target is one of the run's own files in the host directory,
+// by name (whatever the letter case, as some file systems ignore it) or,
+// when it exists, by identity.
+bool is_run_file(int host, bool in_host, const std::string& target, const struct stat* old,
+                 const std::vector<std::string>& run_files) {
+    auto same_name = [](const std::string& a, const std::string& b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+                   return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               });
+    };
+    for (const std::string& run_file : run_files) {
+        if (in_host && same_name(target, run_file)) return true;
+        struct stat info {};
+        if (old && posix::sys_fstatat(host, run_file.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && same_file(info, *old))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 OsStatus open_replacement(const std::string& name, const std::string& local_temporary, OsHandle& file,
-                          Replacement& replacement) {
+                          Replacement& replacement, const std::vector<std::string>& run_files) {
     file = OsHandle{};
     replacement = Replacement{};
     std::string path = posix::native_path(name);
@@ -223,21 +236,26 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
     bool exists = false;
     OsStatus found = find_target(path, directory, target, old, exists);
     if (!found.ok) return found;
-    if (exists && S_ISDIR(old.st_mode)) return OsStatus::failure(error_access_denied);
+    // A directory, a FIFO or a device is no file to replace (a stream is
+    // opened at the start, by open_stream_target).
+    if (exists && !S_ISREG(old.st_mode)) return OsStatus::failure(error_access_denied);
+
+    // The new file is made beside its target, to be renamed there.
+    Descriptor host(posix::open_directory_itself(AT_FDCWD, "."));
+    struct stat here {
+    }, there{};
+    if (host.get() < 0 || posix::sys_fstat(host.get(), &here) != 0 || posix::sys_fstat(directory.get(), &there) != 0)
+        return posix::errno_status();
+    bool local = same_file(here, there);
+    // A link that leads onto the run's own files would have the report
+    // renamed onto one of them, and then removed with it.
+    std::vector<std::string> own = run_files;
+    own.push_back(local_temporary);
+    if (is_run_file(host.get(), local, target, exists ? &old : nullptr, own))
+        return OsStatus::failure(error_access_denied);
 
     Descriptor held;
-    bool in_place = exists && !S_ISREG(old.st_mode);
-    if (in_place) {
-        // A FIFO or a device: opened now without waiting for a reader, so
-        // that a run with no one to post to stops before it sorts; once
-        // there is a reader, a report longer than the pipe holds waits for
-        // it as any writer would.
-        held.reset(
-            posix::sys_openat(directory.get(), target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0));
-        if (held.get() < 0) return posix::errno_status();
-        if (posix::sys_flock(held.get(), LOCK_EX | LOCK_NB) != 0 || posix::sys_make_blocking(held.get()) != 0)
-            return posix::errno_status();
-    } else if (exists) {
+    if (exists) {
         // Windows refuses to replace a read-only file, or one an open holds.
         if (!(old.st_mode & S_IWUSR)) return OsStatus::failure(error_access_denied);
         held.reset(
@@ -245,19 +263,6 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
         if (held.get() >= 0 && posix::sys_flock(held.get(), LOCK_EX | LOCK_NB) != 0) return posix::errno_status();
     }
 
-    // The new file is made beside its target, to be renamed there; for a
-    // target written into, in the host directory itself.
-    Descriptor host(posix::sys_openat(AT_FDCWD, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
-#ifdef O_PATH
-    if (host.get() < 0 && errno == EACCES)
-        host.reset(posix::sys_openat(AT_FDCWD, ".", O_PATH | O_DIRECTORY | O_CLOEXEC, 0));
-#endif
-    struct stat here {
-    }, there{};
-    if (host.get() < 0 || posix::sys_fstat(host.get(), &here) != 0 || posix::sys_fstat(directory.get(), &there) != 0)
-        return posix::errno_status();
-    if (in_place) directory.reset(host.take());
-    bool local = in_place || same_file(here, there);
     std::string prefix = host_prefix(here);
     if (!local) remove_leftovers_of_host(directory.get(), prefix);
     Descriptor made;
@@ -269,7 +274,6 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
     replacement.old_file.value = held.take();
     replacement.target = target;
     replacement.temporary = temporary;
-    replacement.in_place = in_place;
     file.value = made.take();
     posix::note_open_file(static_cast<int>(file.value));
     return OsStatus::success();
@@ -279,25 +283,20 @@ OsStatus complete_replacement(OsHandle file, Replacement& replacement) {
     int fd = static_cast<int>(file.value);
     int directory = static_cast<int>(replacement.directory.value);
     int old_file = static_cast<int>(replacement.old_file.value);
-    OsStatus status = OsStatus::success();
-    if (replacement.in_place) {
-        status = copy_into(fd, old_file);
-    } else {
-        status = posix::sys_fsync(fd) == 0 ? OsStatus::success() : posix::errno_status();
-        // The settings of the old file held, or of one that came since.
-        struct stat old {};
-        bool exists = replacement.old_file.valid()
-                          ? posix::sys_fstat(old_file, &old) == 0
-                          : posix::sys_fstatat(directory, replacement.target.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
-                                S_ISREG(old.st_mode);
-        if (status.ok) status = copy_settings(old_file, exists ? &old : nullptr, fd);
-        if (status.ok &&
-            posix::sys_renameat(directory, replacement.temporary.c_str(), directory, replacement.target.c_str()) != 0)
-            status = posix::errno_status();
-    }
-    if (!status.ok || replacement.in_place) {
-        OsStatus abandoned = abandon_replacement(file, replacement);
-        return status.ok ? abandoned : status;
+    OsStatus status = posix::sys_fsync(fd) == 0 ? OsStatus::success() : posix::errno_status();
+    // The settings of the old file held, or of one that came since.
+    struct stat old {};
+    bool exists = replacement.old_file.valid()
+                      ? posix::sys_fstat(old_file, &old) == 0
+                      : posix::sys_fstatat(directory, replacement.target.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
+                            S_ISREG(old.st_mode);
+    if (status.ok) status = copy_settings(old_file, exists ? &old : nullptr, fd);
+    if (status.ok &&
+        posix::sys_renameat(directory, replacement.temporary.c_str(), directory, replacement.target.c_str()) != 0)
+        status = posix::errno_status();
+    if (!status.ok) {
+        abandon_replacement(file, replacement);
+        return status;
     }
     // The rename itself on disk; a directory opened only to name files in
     // cannot be flushed, and the report is in place either way.
@@ -316,6 +315,47 @@ OsStatus abandon_replacement(OsHandle file, Replacement& replacement) {
     OsStatus closed = close_handle(file);
     end_replacement(replacement);
     return status.ok ? closed : status;
+}
+
+OsStatus open_stream_target(const std::string& name, OsHandle& stream, bool& is_stream) {
+    stream = OsHandle{};
+    is_stream = false;
+    std::string path = posix::native_path(name);
+    if (path.empty()) return OsStatus::failure(error_path_not_found);
+    Descriptor directory;
+    std::string target;
+    struct stat old {};
+    bool exists = false;
+    OsStatus found = find_target(path, directory, target, old, exists);
+    if (!found.ok || !exists || S_ISREG(old.st_mode) || S_ISDIR(old.st_mode)) return found;
+    // Opened without waiting for a reader: with none there, the open fails
+    // at once. Then blocking, so that a report longer than the pipe holds
+    // waits for its reader as any writer would.
+    Descriptor held(
+        posix::sys_openat(directory.get(), target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0));
+    if (held.get() < 0) return posix::errno_status();
+    if (posix::sys_flock(held.get(), LOCK_EX | LOCK_NB) != 0 || posix::sys_make_blocking(held.get()) != 0)
+        return posix::errno_status();
+    stream.value = held.take();
+    posix::note_open_file(static_cast<int>(stream.value));
+    is_stream = true;
+    return OsStatus::success();
+}
+
+OsStatus wait_until_taken(OsHandle stream) {
+    int fd = static_cast<int>(stream.value);
+    struct stat info {};
+    if (posix::sys_fstat(fd, &info) != 0) return posix::errno_status();
+    // A device takes what is written as it is written.
+    if (!S_ISFIFO(info.st_mode)) return OsStatus::success();
+    for (;;) {
+        int unread = 0;
+        if (posix::sys_unread_bytes(fd, unread) != 0) return posix::errno_status();
+        if (unread == 0) return OsStatus::success();
+        // The reader left with bytes still in the pipe: they are lost.
+        pollfd ends{fd, 0, 0};
+        if (poll(&ends, 1, 20) > 0 && (ends.revents & POLLERR)) return OsStatus::failure(error_gen_failure);
+    }
 }
 
 }  // namespace ketrav::platform

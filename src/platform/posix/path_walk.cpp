@@ -12,17 +12,6 @@
 namespace ketrav::platform::posix {
 namespace {
 
-// Opens the directory `name` in `at`, never through a link: for reading
-// where this user may list it, else (a directory of mode 0333) only as a
-// place to name files in.
-int open_directory_itself(int at, const char* name) {
-    int fd = sys_openat(at, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0);
-#ifdef O_PATH
-    if (fd < 0 && errno == EACCES) fd = sys_openat(at, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0);
-#endif
-    return fd;
-}
-
 OsStatus walk_parts(int start, const std::string& path, std::size_t end, Descriptor& directory, int& links_left);
 
 // Goes from `directory` into its part `part`: the directory itself, or
@@ -68,6 +57,14 @@ OsStatus walk_parts(int start, const std::string& path, std::size_t end, Descrip
 }
 
 }  // namespace
+
+int open_directory_itself(int at, const char* name) {
+    int fd = sys_openat(at, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0);
+#ifdef O_PATH
+    if (fd < 0 && errno == EACCES) fd = sys_openat(at, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0);
+#endif
+    return fd;
+}
 
 bool owned_by_user_or_root(const struct stat& info) { return info.st_uid == geteuid() || info.st_uid == 0; }
 

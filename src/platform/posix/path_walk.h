@@ -20,6 +20,16 @@ inline constexpr int most_links_followed = 8;
 
 bool owned_by_user_or_root(const struct stat& info);
 
+// Whether two descriptions are of one file.
+inline bool same_file(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Opens the directory `name` in `at`, never through a link: for reading
+// where this user may list it, else (a directory of mode 0333) only as a
+// place to name files in. The descriptor, or -1 with errno set.
+int open_directory_itself(int at, const char* name);
+
 // Reads the link `name` in `directory`: refused (5) when it is no link or
 // another user's.
 OsStatus read_own_link(int directory, const std::string& name, std::string& text);

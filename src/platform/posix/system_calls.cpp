@@ -2,6 +2,7 @@
 #include "platform/posix/system_calls.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,6 +48,11 @@ int sys_open(const char* path, int flags, mode_t mode) {
 int sys_flock(int fd, int operation) { return refused(SystemCall::lock_file) ? -1 : flock(fd, operation); }
 
 int sys_fstat(int fd, struct stat* info) { return refused(SystemCall::file_type) ? -1 : fstat(fd, info); }
+
+int sys_unread_bytes(int fd, int& unread) {
+    unread = 0;
+    return refused(SystemCall::file_type) ? -1 : ioctl(fd, FIONREAD, &unread);
+}
 
 off_t sys_lseek(int fd, off_t offset, int whence) {
     return refused(SystemCall::set_file_pointer) ? -1 : lseek(fd, offset, whence);

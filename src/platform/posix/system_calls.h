@@ -22,6 +22,8 @@ int sys_lstat(const char* path, struct stat* info);
 int sys_open(const char* path, int flags, mode_t mode);
 int sys_flock(int fd, int operation);
 int sys_fstat(int fd, struct stat* info);
+// ioctl FIONREAD: the bytes a pipe holds that its reader has not yet taken.
+int sys_unread_bytes(int fd, int& unread);
 off_t sys_lseek(int fd, off_t offset, int whence);
 int sys_ftruncate(int fd, off_t length);
 ssize_t sys_read(int fd, void* buffer, std::size_t size);

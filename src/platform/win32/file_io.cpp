@@ -81,19 +81,6 @@ OsStatus read_file_at(OsHandle handle, std::uint64_t offset, void* buffer, std::
     return read_file(handle, buffer, size, bytes_read);
 }
 
-OsStatus file_stamp(OsHandle handle, FileStamp& stamp) {
-    stamp = FileStamp{};
-    if (OsError fault = intercept_call(SystemCall::file_type)) return OsStatus::failure(fault);
-    BY_HANDLE_FILE_INFORMATION info{};
-    OsStatus status = guarded([&] { return GetFileInformationByHandle(native(handle), &info) != 0; });
-    if (!status.ok) return status;
-    stamp.size = static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
-    stamp.modified = static_cast<std::int64_t>(static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32 |
-                                               info.ftLastWriteTime.dwLowDateTime);
-    stamp.changed = stamp.modified;
-    return status;
-}
-
 OsStatus close_handle(OsHandle handle) {
     // INVALID_HANDLE_VALUE is also the pseudo-handle of this process, which
     // CloseHandle accepts: a handle that was never opened is refused here.

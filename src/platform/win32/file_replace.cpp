@@ -4,7 +4,9 @@
 // failure of the call can lose the old one (ReplaceFileA can: it may leave
 // the old file gone or under another name). The program follows no link of
 // its own choosing here: the name is the file, and the new one is written
-// beside it.
+// beside it, so it can never land on the run's other files. A reader that
+// holds the old report a moment (a viewer, a posting tool) is waited out,
+// for a few seconds at most.
 #include "platform/file_replace.h"
 
 #include "platform/call_table.h"
@@ -12,6 +14,25 @@
 
 namespace ketrav::platform {
 namespace {
+
+// How long a report held open by another program is waited for, and how
+// often it is tried meanwhile.
+constexpr DWORD held_report_wait_ms = 5000;
+constexpr DWORD held_report_retry_ms = 100;
+
+// Runs `attempt` until it succeeds, fails otherwise than by the file being
+// held (sharing violation; access denied, which a delete pending or a
+// reader's open can give a move), or the wait is over.
+template <typename Attempt>
+OsStatus waiting_out_readers(Attempt attempt) {
+    OsStatus status = attempt();
+    for (DWORD waited = 0; !status.ok && waited < held_report_wait_ms; waited += held_report_retry_ms) {
+        if (status.error != error_sharing_violation && status.error != error_access_denied) break;
+        Sleep(held_report_retry_ms);
+        status = attempt();
+    }
+    return status;
+}
 
 std::string beside(const std::string& name, const std::string& file) {
     std::size_t last = name.find_last_of("\\/:");
@@ -53,7 +74,7 @@ OsStatus copy_settings(const std::string& from, const std::string& to) {
 }  // namespace
 
 OsStatus open_replacement(const std::string& name, const std::string& local_temporary, OsHandle& file,
-                          Replacement& replacement) {
+                          Replacement& replacement, const std::vector<std::string>&) {
     file = OsHandle{};
     replacement = Replacement{};
     if (OsError fault = intercept_call(SystemCall::open_file)) return OsStatus::failure(fault);
@@ -66,9 +87,11 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
         // An open elsewhere holds the old report: the sharing violation, as
         // the rename would meet it.
         HANDLE old = INVALID_HANDLE_VALUE;
-        OsStatus free = win32::guarded([&] {
-            old = CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-            return old != INVALID_HANDLE_VALUE;
+        OsStatus free = waiting_out_readers([&] {
+            return win32::guarded([&] {
+                old = CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                return old != INVALID_HANDLE_VALUE;
+            });
         });
         if (!free.ok) return free;
         CloseHandle(old);
@@ -107,9 +130,11 @@ OsStatus complete_replacement(OsHandle file, Replacement& replacement) {
     }
     if (status.ok) {
         std::string target = full_path(replacement.target), temporary = full_path(replacement.temporary);
-        status = win32::guarded([&] {
-            return MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
-                   0;
+        status = waiting_out_readers([&] {
+            return win32::guarded([&] {
+                return MoveFileExA(temporary.c_str(), target.c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+            });
         });
     }
     if (!status.ok) DeleteFileA(replacement.temporary.c_str());
@@ -121,5 +146,14 @@ OsStatus abandon_replacement(OsHandle file, Replacement& replacement) {
     DeleteFileA(replacement.temporary.c_str());
     return closed;
 }
+
+// A FIFO is a POSIX thing; Windows' report is always a file replaced.
+OsStatus open_stream_target(const std::string&, OsHandle& stream, bool& is_stream) {
+    stream = OsHandle{};
+    is_stream = false;
+    return OsStatus::success();
+}
+
+OsStatus wait_until_taken(OsHandle) { return OsStatus::success(); }
 
 }  // namespace ketrav::platform

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <iostream>
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -279,6 +280,12 @@ TEST_F(EndToEnd, HelpAndVersionAnswerAndTouchNothing) {
     for (const char* part : {"Usage: ketrav [TITLE...]", "KetRAV.Rpt", "Exit codes: 0", "man ketrav"})
         EXPECT_NE(usage.find(part), std::string::npos) << part;
     EXPECT_EQ(read_bytes("KetRAV.Rpt"), "the last good report");
+    // Into a pipe whose reader has left: 1, not a death by SIGPIPE.
+    for (const char* tail : {"--help", "--version"}) {
+        std::string line = "(sleep 0.2; '" + program + "' " + tail + "; echo $? > status) | true";
+        ASSERT_EQ(std::system(line.c_str()), 0);
+        EXPECT_EQ(read_bytes("status"), "1\n") << tail;
+    }
 #endif
 }
 
@@ -679,6 +686,44 @@ TEST_F(EndToEnd, AStoppedRunLeavesTheOldReportAndNoHelperBehind) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 255) << attempt << ": " << status;
         EXPECT_EQ(read_bytes("KetRAV.Rpt"), "old");
     }
+
+    // A break, a hang-up and a quit are ignored from the first moment: here
+    // while the answer to "--help" waits on a full pipe, before any run.
+    int ends[2];
+    ASSERT_EQ(pipe2(ends, O_NONBLOCK), 0);
+    const std::string filler(4096, 'x');
+    while (write(ends[1], filler.data(), filler.size()) > 0) {
+    }
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(ends[1], 1);
+        fcntl(1, F_SETFL, 0);
+        execl(program.c_str(), program.c_str(), "--help", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ends[1]);
+    // Waiting on the pipe: the program's own, and asleep.
+    const std::string proc = "/proc/" + std::to_string(child);
+    for (int wait = 0; wait < 1000; ++wait) {
+        std::error_code unknown;
+        std::string state = read_bytes(proc + "/stat");
+        std::size_t after_name = state.rfind(") ");
+        if (fs::equivalent(fs::read_symlink(proc + "/exe", unknown), program, unknown) &&
+            after_name != std::string::npos && state.compare(after_name + 2, 1, "S") == 0)
+            break;
+        usleep(10000);
+    }
+    for (int signal : {SIGINT, SIGHUP, SIGQUIT}) kill(child, signal);
+    usleep(100000);
+    char drained[65536];
+    fcntl(ends[0], F_SETFL, 0);
+    while (read(ends[0], drained, sizeof drained) > 0) {
+    }
+    close(ends[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 // Files the program makes are its own to replace, whatever the umask.
@@ -735,6 +780,19 @@ TEST_F(EndToEnd, PlantedLinksAreNeverFollowedAndOwnReportLinksAre) {
         EXPECT_FALSE(exists("KetRAV2.txt"));
     }
 
+    // A link onto one of the run's own files is refused before anything
+    // goes: the report would be renamed onto it and removed with it.
+    const std::string posted = read_bytes("posting/traffic.rpt");
+    for (const char* own : {"KetRAV1.txt", "KetRAV2.txt", "KetRAV3.txt", "KetRAV.lck", "./ketrav1.TXT"}) {
+        fs::remove("KetRAV.Rpt");
+        fs::create_symlink(own, "KetRAV.Rpt");
+        EXPECT_EQ(run_ketrav("").exit_code, 1) << own;
+        EXPECT_TRUE(fs::is_symlink("KetRAV.Rpt")) << own;
+        EXPECT_EQ(read_bytes("posting/traffic.rpt"), posted) << own;
+        for (const char* name : {"KetRAV1.txt", "KetRAV2.txt", "KetRAV3.txt", "KetRAV.lck"})
+            EXPECT_FALSE(fs::exists(fs::symlink_status(name))) << own << ": " << name;
+    }
+
     // With the report in the host directory, the new one's temporary name
     // is there: a link planted under it goes too.
     fs::remove("KetRAV.Rpt");
@@ -789,14 +847,33 @@ TEST_F(EndToEnd, TheNewReportKeepsWhatTheSysopSet) {
     EXPECT_TRUE(fs::is_fifo("KetRAV.Rpt"));
 
     // A reader that leaves after 100 bytes: the run ends with 1, not by
-    // SIGPIPE, and leaves nothing of its own behind.
-    status = std::system(
-        ("timeout 20 head -c 100 KetRAV.Rpt > early & sleep 0.2; '" + program + "' T; s=$?; wait; exit $s").c_str());
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
-    EXPECT_EQ(read_bytes("early").size(), 100u);
-    for (const char* left : {"KetRAV.lck", "KetRAV1.txt", "KetRAV2.txt", "KetRAV3.txt"})
-        EXPECT_FALSE(exists(left)) << left;
-    EXPECT_TRUE(fs::is_fifo("KetRAV.Rpt"));
+    // SIGPIPE, and leaves nothing of its own behind; also with a report
+    // that the pipe takes whole at once.
+    for (const std::string& log_now : {log, import_line("261201 10:00:00", "AREA")}) {
+        write_bytes("logs/qtoss.log", log_now);
+        status = std::system(("timeout 20 sh -c 'head -c 100 KetRAV.Rpt > early; sleep 0.5' & sleep 0.2; '" + program +
+                              "' T; s=$?; wait; exit $s")
+                                 .c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status << " " << log_now.size();
+        EXPECT_EQ(read_bytes("early").size(), 100u);
+        for (const char* left : {"KetRAV.lck", "KetRAV1.txt", "KetRAV2.txt", "KetRAV3.txt"})
+            EXPECT_FALSE(exists(left)) << left;
+        EXPECT_TRUE(fs::is_fifo("KetRAV.Rpt"));
+    }
+
+    // No reader at all: 1 before the log is read, so the sort never runs
+    // (a copy of the programs whose cmd leaves a mark).
+    fs::create_directory("programs");
+    for (const char* name : {"ketrav", "cmd", "sort"})
+        fs::copy_file(ketrav::testing::program_path(name), std::string("programs/") + name);
+    fs::rename("programs/cmd", "programs/real-cmd");
+    write_bytes("programs/cmd", "#!/bin/sh\n: > sorted-mark\nexec \"$(dirname \"$0\")/real-cmd\" \"$@\"\n");
+    fs::permissions("programs/cmd", fs::perms::owner_all);
+    EXPECT_EQ(exit_status_of("programs/ketrav T"), 1);
+    EXPECT_FALSE(exists("sorted-mark"));
+    fs::remove("KetRAV.Rpt");
+    EXPECT_EQ(exit_status_of("programs/ketrav T"), 0);
+    EXPECT_TRUE(exists("sorted-mark"));
 }
 
 // Two hosts whose reports are links into one posting directory, run at
@@ -902,6 +979,16 @@ TEST_F(EndToEnd, TheClaimHoldsThroughALinkAndInAClosedDirectory) {
                                   fs::perms::group_exec | fs::perms::others_write | fs::perms::others_exec);
     std::string run = as_user + " \"cd closed && '" + copy + "' T\"";
     EXPECT_EQ(exit_status_of("flock -n closed/KetRAV.lck " + run), 1);
+    // Root in that user's directory is refused: it would read what that
+    // user names with root's rights (a root-only file, say).
+    if (geteuid() == 0) {
+        write_bytes("secret.log", import_line("261201 10:00:00", "SECRET"));
+        ASSERT_EQ(chmod("secret.log", 0600), 0);
+        write_bytes("closed/ketrav.ini", fs::absolute("secret.log").string() + crlf);
+        EXPECT_EQ(exit_status_of("cd closed && '" + copy + "' T"), 1);
+        EXPECT_FALSE(exists("closed/KetRAV.Rpt"));
+        fs::remove("closed/ketrav.ini");
+    }
     EXPECT_EQ(exit_status_of(run), 0);
     fs::permissions("closed", fs::perms::owner_all);
     EXPECT_NE(read_bytes("closed/KetRAV.Rpt").find("AREA "), std::string::npos);

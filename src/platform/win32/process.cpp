@@ -14,24 +14,37 @@ using win32::native;
 
 namespace {
 
+struct EndingJob {
+    HANDLE job = nullptr;
+    // This process is in the job itself, so every child is in it from its
+    // first instruction: no moment in which the program can end and leave
+    // a child outside it.
+    bool joined = false;
+};
+
 // A job that ends every process in it when its last handle closes: this
 // process holds the only one, so the sorting command's processes end when
-// the program ends, however it ends. Null where the system lets no job be
-// made or joined (a program already in a job on Windows before 8): the
-// children then run as they would without one.
-HANDLE ending_job() {
-    static HANDLE job = [] {
-        HANDLE made = CreateJobObjectA(nullptr, nullptr);
-        if (!made) return made;
+// the program ends, however it ends. The program joins it first where the
+// system lets it (any Windows not yet in a job, and every Windows from 8
+// on); elsewhere each child is put in it before it is let run. Null where
+// the system lets no job be made: the children then run as they would
+// without one.
+const EndingJob& ending_job() {
+    static const EndingJob ending = [] {
+        EndingJob made;
+        made.job = CreateJobObjectA(nullptr, nullptr);
+        if (!made.job) return made;
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        if (!SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
-            CloseHandle(made);
-            return HANDLE{};
+        if (!SetInformationJobObject(made.job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+            CloseHandle(made.job);
+            made.job = nullptr;
+            return made;
         }
+        made.joined = AssignProcessToJobObject(made.job, GetCurrentProcess()) != 0;
         return made;
     }();
-    return job;
+    return ending;
 }
 
 }  // namespace
@@ -54,7 +67,8 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
 
     // Started suspended, so that it is in the job and holds the claim
     // before it can start a process of its own.
-    HANDLE job = ending_job();
+    const EndingJob& ending = ending_job();
+    HANDLE job = ending.joined ? nullptr : ending.job;
     DWORD flags = NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED;
     auto create = [&](DWORD extra) {
         return guarded([&] {

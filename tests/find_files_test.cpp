@@ -200,8 +200,16 @@ TEST(PlatformFind, LinksAreNeverWrittenThroughAndOnlyOwnLinksAreFollowed) {
     }
     EXPECT_NE(names[0], names[1]);
     EXPECT_TRUE(names[0].starts_with("KetRAV-") && names[0].ends_with(".tmp")) << names[0];
+    // Only names of the exact shape made, and only regular files: a file of
+    // the host's prefix with another middle, or a link of the shape, stays.
+    const std::string prefix = "posting/" + names[0].substr(0, names[0].size() - 20);
+    write_bytes(prefix + "notes.tmp", "the sysop's");
+    fs::create_symlink("traffic.rpt", prefix + "00000000000000aa.tmp");
     EXPECT_TRUE(replace("own.rpt", "first").ok);
     EXPECT_EQ(read_bytes("posting/KetRAV-another-host.tmp"), "theirs");
+    EXPECT_EQ(read_bytes(prefix + "notes.tmp"), "the sysop's");
+    EXPECT_TRUE(fs::is_symlink(prefix + "00000000000000aa.tmp"));
+    for (const std::string& kept : {prefix + "notes.tmp", prefix + "00000000000000aa.tmp"}) fs::remove(kept);
     fs::remove("posting/KetRAV-another-host.tmp");
     EXPECT_EQ(std::distance(fs::directory_iterator("posting"), fs::directory_iterator()), 1);
 

@@ -12,6 +12,7 @@
 #include <unistd.h>
 #endif
 #include <atomic>
+#include <chrono>
 #include <limits>
 #include <map>
 #include <random>
@@ -339,6 +340,21 @@ TEST_F(EndToEnd, ReportHeldOpenOrReadOnlyStaysAndEndsWithOne) {
     EXPECT_FALSE(exists("KetRAV1.txt"));
     EXPECT_FALSE(exists("KetRAV2.txt"));
     EXPECT_FALSE(exists("KetRAV3.txt"));  // the new report that could not take its place
+
+#ifdef _WIN32
+    // A viewer or a poster that holds it a moment is waited out on Windows
+    // (5 seconds at most): the run ends with its new report.
+    ASSERT_TRUE(ketrav::platform::open_file("KetRAV.Rpt", ketrav::platform::FileAccess::read, holder).ok);
+    std::thread viewer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+        ketrav::platform::close_handle(holder);
+    });
+    run = run_ketrav("");
+    viewer.join();
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_NE(run.report.find("AREA "), std::string::npos);
+    write_bytes("KetRAV.Rpt", "held");
+#endif
 
     std::filesystem::permissions("KetRAV.Rpt", std::filesystem::perms::owner_read);
     run = run_ketrav("");

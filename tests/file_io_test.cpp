@@ -87,6 +87,7 @@ TEST(PlatformFiles, SecondOpenInAnotherProcessIsASharingViolation) {
     ASSERT_TRUE(claim_current_directory("run.lck", claim).ok);
     ProcessStart start;
     start.command_line = ketrav::testing::child_command("wait go.txt");
+    start.claim = claim;
     ProcessHandles helper;
     ASSERT_TRUE(create_process(start, helper).ok);
     close_handle(claim);

@@ -12,6 +12,10 @@ struct ProcessStart {
     std::string command_line;  // program name first, handed on as it is
     std::uint16_t show_window = 1;
     bool inherit_handles = false;
+    // The directory claim, when one is held: handed to the child, which
+    // passes it on to its own, so that the claim lasts until the last
+    // helper has ended.
+    OsHandle claim;
 };
 
 struct ProcessHandles {

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "platform/process.h"
+#include "services/held_claim.h"
 #include "services/run_time_errors.h"
 #include "services/service_locks.h"
 
@@ -27,6 +28,7 @@ CommandResult run(const std::string& command_line, std::uint16_t window_style, b
     }
     start.show_window = static_cast<std::uint16_t>(window_style & 0x7FFF);
     start.inherit_handles = inherit_handles;
+    start.claim = held_claim();
     platform::ProcessHandles started;
     platform::OsStatus created = os_call([&] { return platform::create_process(start, started); });
     if (!created.ok) {

@@ -2,6 +2,7 @@
 #include "services/directory_claim.h"
 
 #include "platform/directory_claim.h"
+#include "services/held_claim.h"
 #include "services/run_time_errors.h"
 #include "services/service_locks.h"
 
@@ -11,6 +12,8 @@ namespace {
 platform::OsHandle claim;
 
 }  // namespace
+
+platform::OsHandle held_claim() { return claim; }
 
 bool claim_directory(const std::string& lock_name) {
     if (claim.valid()) return true;

@@ -68,7 +68,7 @@ OsStatus claim_current_directory(const std::string& lock_name, OsHandle& claim) 
         else if (!S_ISREG(held.st_mode))
             status = OsStatus::failure(error_access_denied);
         else if (posix::sys_lstat(path.c_str(), &named) == 0 && same_file(held, named)) {
-            posix::note_claim_descriptor(fd);
+            posix::note_private_descriptor(fd);
             claimed_path = path;
             claim.value = fd;
             return status;

@@ -21,7 +21,6 @@ namespace {
 
 std::vector<int> open_descriptors;
 std::vector<int> private_descriptors;
-int claim = -1;
 
 int descriptor(OsHandle handle) { return static_cast<int>(handle.value); }
 
@@ -33,13 +32,6 @@ void posix::note_open_file(int fd) {
     open_descriptors.push_back(fd);
     note_handle_opened();
 }
-
-void posix::note_claim_descriptor(int fd) {
-    note_private_descriptor(fd);
-    claim = fd;
-}
-
-int posix::claim_descriptor() { return claim; }
 
 void posix::note_private_descriptor(int fd) {
     private_descriptors.push_back(fd);
@@ -169,7 +161,6 @@ OsStatus close_handle(OsHandle handle) {
         if (posix::is_injected_errno(errno)) return status;
     }
     list->erase(it);
-    if (fd == claim) claim = -1;
     note_handle_closed();
     return status;
 }

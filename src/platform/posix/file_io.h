@@ -21,12 +21,6 @@ void note_private_descriptor(int fd);
 // Takes `fd` among the open files, as open_file does with the files it opens.
 void note_open_file(int fd);
 
-// Takes `fd`, the directory claim's lock file, among the private handles,
-// and hands it to every child however it is started, so that the claim
-// lasts until the last helper has ended; -1 when no claim is held.
-void note_claim_descriptor(int fd);
-int claim_descriptor();
-
 // Windows' refusals before a file is deleted or replaced: a directory or a
 // read-only file (5), a file that an open holds (32). Every open of this
 // layer holds a lock, so the lock taken here tells whether one does; `held`

@@ -62,8 +62,10 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
     // Our files are opened close-on-exec; a dup2 onto itself lets one through.
     if (start.inherit_handles)
         for (int fd : posix::inheritable_descriptors()) posix_spawn_file_actions_adddup2(&actions, fd, fd);
-    if (posix::claim_descriptor() >= 0)
-        posix_spawn_file_actions_adddup2(&actions, posix::claim_descriptor(), posix::claim_descriptor());
+    if (start.claim.valid()) {
+        int claim = static_cast<int>(start.claim.value);
+        posix_spawn_file_actions_adddup2(&actions, claim, claim);
+    }
     // The child starts as Windows starts one: no signal ignored or blocked
     // because this program ignores the console's.
     posix_spawnattr_t attributes;

@@ -6,21 +6,9 @@
 #include "platform/directory_claim.h"
 
 #include "platform/call_table.h"
-#include "platform/win32/claim_handle.h"
 #include "platform/win32/win32_call.h"
 
 namespace ketrav::platform {
-namespace {
-
-HANDLE held_claim = INVALID_HANDLE_VALUE;
-
-}  // namespace
-
-HANDLE win32::claim_handle() { return held_claim; }
-
-void win32::forget_claim_handle(HANDLE closed) {
-    if (closed == held_claim) held_claim = INVALID_HANDLE_VALUE;
-}
 
 OsStatus claim_current_directory(const std::string& lock_name, OsHandle& claim) {
     claim = OsHandle{};
@@ -33,7 +21,6 @@ OsStatus claim_current_directory(const std::string& lock_name, OsHandle& claim) 
     });
     if (!status.ok) return status;
     note_handle_opened();
-    held_claim = lock;
     claim.value = reinterpret_cast<std::intptr_t>(lock);
     return status;
 }

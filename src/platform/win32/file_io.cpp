@@ -2,7 +2,6 @@
 #include "platform/file_io.h"
 
 #include "platform/call_table.h"
-#include "platform/win32/claim_handle.h"
 #include "platform/win32/win32_call.h"
 
 namespace ketrav::platform {
@@ -89,7 +88,6 @@ OsStatus close_handle(OsHandle handle) {
     OsStatus status = guarded([&] { return CloseHandle(native(handle)) != 0; });
     if (status.ok) {
         note_handle_closed();
-        win32::forget_claim_handle(native(handle));
     }
     return status;
 }

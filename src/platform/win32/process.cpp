@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "platform/call_table.h"
-#include "platform/win32/claim_handle.h"
 #include "platform/win32/win32_call.h"
 
 namespace ketrav::platform {
@@ -98,7 +97,8 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
     // The claim, given to the child as a handle it passes on to its own
     // children: the lock file stays open, and so claimed, until the last
     // helper has ended, in a job or not.
-    if (HANDLE claim = win32::claim_handle(); claim != INVALID_HANDLE_VALUE) {
+    if (start.claim.valid()) {
+        HANDLE claim = native(start.claim);
         HANDLE given = nullptr;
         status = guarded([&] {
             return DuplicateHandle(GetCurrentProcess(), claim, info.hProcess, &given, 0, TRUE, DUPLICATE_SAME_ACCESS) !=

@@ -28,11 +28,10 @@ std::string claimed_path;
 // made readable by all whatever the umask: what a killed run of root's
 // leaves must never stop the host's own user, who takes it over.
 int open_lock_file(const std::string& path) {
-    mode_t mask = umask(0);
-    int fd = posix::sys_open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-    int error = errno;
-    umask(mask);
-    errno = error;
+    int fd = -1;
+    posix::with_umask(0, [&] {
+        fd = posix::sys_open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    });
     if (fd < 0 && errno == EACCES)
         fd = posix::sys_open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
     return fd;

@@ -3,12 +3,25 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
 #include "platform/os_status.h"
 
 namespace ketrav::platform::posix {
+
+// Runs `work` with the umask `mask` in force, then puts the one before
+// back, leaving errno as `work` left it; returns the one before.
+template <typename Work>
+mode_t with_umask(mode_t mask, Work work) {
+    mode_t before = umask(mask);
+    work();
+    int error = errno;
+    umask(before);
+    errno = error;
+    return before;
+}
 
 // Descriptors of open files, which a child process gets only when it
 // inherits handles.

@@ -158,8 +158,7 @@ void copy_extended_attributes([[maybe_unused]] int from, [[maybe_unused]] int to
 // made here would have.
 OsStatus copy_settings(int from, const struct stat* old, int to) {
     if (!old) {
-        mode_t mask = umask(0);
-        umask(mask);
+        mode_t mask = posix::with_umask(0, [] {});
         return posix::sys_fchmod(to, 0666 & ~mask) == 0 ? OsStatus::success() : posix::errno_status();
     }
     if (posix::sys_fchown(to, old->st_uid, old->st_gid) != 0) {

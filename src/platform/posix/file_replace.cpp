@@ -82,8 +82,9 @@ bool is_generated_name(const std::string& name, const std::string& prefix) {
 }
 
 // Removes what killed runs of this host left in `directory`: names of the
-// shape this host's runs make, and only regular files of this user's. A directory that cannot be
-// listed keeps them; no run ever takes one for its own.
+// shape this host's runs make, and only regular files of this user's. A
+// directory that cannot be listed keeps them; no run ever takes one for
+// its own.
 void remove_leftovers_of_host(int directory, const std::string& prefix) {
     int listed = posix::sys_openat(directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (listed < 0) return;

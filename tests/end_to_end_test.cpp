@@ -342,13 +342,11 @@ TEST_F(EndToEnd, ReportHeldOpenOrReadOnlyStaysAndEndsWithOne) {
     EXPECT_FALSE(exists("KetRAV3.txt"));  // the new report that could not take its place
 
 #ifdef _WIN32
-    // A viewer or a poster that holds it a moment is waited out on Windows
-    // (5 seconds at most): the run ends with its new report.
-    ASSERT_TRUE(ketrav::platform::open_file("KetRAV.Rpt", ketrav::platform::FileAccess::read, holder).ok);
-    std::thread viewer([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(2000));
-        ketrav::platform::close_handle(holder);
-    });
+    // A viewer or a poster that holds it a moment, sharing reading and
+    // writing as most do, is waited out on Windows (5 seconds at most):
+    // the run ends with its new report.
+    std::thread viewer([] { ketrav::testing::hold_as_a_reader("KetRAV.Rpt", 2000); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     run = run_ketrav("");
     viewer.join();
     EXPECT_EQ(run.exit_code, 0);

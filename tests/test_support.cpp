@@ -55,6 +55,15 @@ bool exists(const fs::path& file) {
     return fs::exists(file, ignored);
 }
 
+#ifdef _WIN32
+void hold_as_a_reader(const std::filesystem::path& file, int milliseconds) {
+    HANDLE held = CreateFileA(file.string().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    Sleep(static_cast<DWORD>(milliseconds));
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+}
+#endif
+
 void make_read_only(const fs::path& file, bool read_only) {
     fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     read_only ? fs::perm_options::remove : fs::perm_options::add);

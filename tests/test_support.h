@@ -26,6 +26,11 @@ class ScratchDirectory {
 void write_bytes(const std::filesystem::path& file, const std::string& bytes);
 std::string read_bytes(const std::filesystem::path& file);
 bool exists(const std::filesystem::path& file);
+#ifdef _WIN32
+// Opens `file` as a viewer or a poster does on Windows, sharing reading and
+// writing, and holds it for `milliseconds`.
+void hold_as_a_reader(const std::filesystem::path& file, int milliseconds);
+#endif
 void make_read_only(const std::filesystem::path& file, bool read_only);
 
 // The directory of the built programs, and one of them by name (".exe" is

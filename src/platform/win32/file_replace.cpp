@@ -52,7 +52,6 @@ std::string full_path(const std::string& name) {
 // The old file's attributes (hidden, system, archive, not indexed) and
 // its access control list on the new one, as ReplaceFileA would give them.
 OsStatus copy_settings(const std::string& from, const std::string& to) {
-    if (OsError fault = intercept_call(SystemCall::set_attributes)) return OsStatus::failure(fault);
     constexpr DWORD kept =
         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     DWORD attributes = GetFileAttributesA(from.c_str());
@@ -123,14 +122,21 @@ OsStatus complete_replacement(OsHandle file, Replacement& replacement) {
     // The move needs the new file closed: this handle goes first.
     OsStatus closed = close_handle(file);
     if (status.ok) status = closed;
-    if (status.ok && file_is_there(replacement.target))
-        status = copy_settings(replacement.target, replacement.temporary);
+    bool old_there = status.ok && file_is_there(replacement.target);
+    if (status.ok && old_there) {
+        if (OsError fault = intercept_call(SystemCall::set_attributes)) status = OsStatus::failure(fault);
+    }
     if (status.ok) {
         if (OsError fault = intercept_call(SystemCall::rename_file)) status = OsStatus::failure(fault);
     }
     if (status.ok) {
+        // A reader that holds the old report refuses the reading of its
+        // security (on some systems) as well as the move: both are waited
+        // out together.
         std::string target = full_path(replacement.target), temporary = full_path(replacement.temporary);
         status = waiting_out_readers([&] {
+            OsStatus step = old_there ? copy_settings(replacement.target, replacement.temporary) : OsStatus::success();
+            if (!step.ok) return step;
             return win32::guarded([&] {
                 return MoveFileExA(temporary.c_str(), target.c_str(),
                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;

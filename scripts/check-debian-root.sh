@@ -14,6 +14,9 @@ deb=$2
 scratch=$3
 version=$4
 root=$(sh scripts/debian-root.sh "$suite" "$scratch/debootstrap.log")
+# The root is this check's alone while it uses it (see debian-root.sh).
+exec 8>"$root.lock"
+flock 8
 in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin "$@"; }
 in_root dpkg --purge ketrav >/dev/null 2>&1 || true
 

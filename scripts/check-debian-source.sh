@@ -17,6 +17,10 @@ if [ "$(id -u)" -ne 0 ] || ! command -v debootstrap >/dev/null 2>&1; then
     exit 0
 fi
 root=$(sh scripts/debian-root.sh "$suite" "$out/debootstrap.log" build)
+# The root is this check's alone while it uses it: another clone's check
+# waits here (or in debian-root.sh) until this one has ended.
+exec 8>"$root.lock"
+flock 8
 # With /proc, as a build machine has it (the tests read it), for as long
 # as this check runs. Mounted in place: a private mount namespace cannot be
 # had where this check itself runs in a chroot.

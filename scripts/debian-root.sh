@@ -25,7 +25,9 @@ else
 fi
 
 # A root counts once debootstrap has finished it: one cut short is made
-# anew. One check at a time makes a root.
+# anew. One check at a time makes a root, and one at a time uses it: the
+# checks that use a root take the same lock for as long as they do, so two
+# clones checking at once on one machine wait for each other.
 mkdir -p "$roots"
 exec 9>"$root.lock"
 flock 9

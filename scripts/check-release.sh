@@ -56,6 +56,16 @@ else
     fail "man page: $(cat "$scratch/groff.txt")"
 fi
 grep -q "^\.TH KETRAV 1 .*\"KetRAV $version\"" $build/doc/ketrav.1 || fail "man page does not carry version $version"
+# No word broken at a line's end, at 80 columns or at 60: a file name, a
+# command or an option copied from the page must be the one to type (groff
+# marks a broken word with U+2010; a hyphen of the text stays "-").
+for page in $build/doc/ketrav.1 $build/doc/ru/ketrav.1; do
+    for width in 80 60; do
+        broken=$(groff -k -man -Tutf8 -rLL=${width}n "$page" 2>/dev/null | grep -c '‐$' || true)
+        [ "$broken" -eq 0 ] && pass "$page at $width columns: no word broken" ||
+            fail "$page at $width columns: $broken words broken at a line's end"
+    done
+done
 # The Russian man page: UTF-8 through preconv, not a warning from groff.
 if groff -k -ww -Tutf8 -mandoc -z $build/doc/ru/ketrav.1 2>"$scratch/groff-ru.txt" && [ ! -s "$scratch/groff-ru.txt" ]; then
     pass "Russian man page renders cleanly"

@@ -11,10 +11,12 @@ rem        post-command was never changed to yours);
 rem   9009 ketrav.exe was not found in C:\BBS or on the task's PATH.
 rem Each failure also adds a line to ketrav-failed.log.
 rem In a batch file a title's % is written %%, and quotes are part of it.
+rem post-command is started with "call", so that a post-command.bat or
+rem .cmd comes back here with its code, as a program does.
 cd /d C:\BBS
 ketrav.exe Fidonet Region 99 Echomail
 if errorlevel 1 goto failed
-post-command
+call post-command
 if errorlevel 1 goto unposted
 exit /b 0
 :unposted

@@ -23,7 +23,30 @@ set(ketrav_file_permissions FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ W
 set(ketrav_directory_permissions DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
 
 # The man pages take the version from the build: English, and Russian
-# (UTF-8, for `man -L ru ketrav`).
+# (UTF-8, for `man -L ru ketrav`). They say how the programs they come with
+# were linked: statically for the release's .deb files, dynamically for a
+# build from source (the Debian source package among them).
+set(ketrav_static_note_en [=[The .deb packages, for amd64, i386, arm64 and armhf, hold statically
+linked programs: they run on Debian 11 and later, Ubuntu 20.04 and
+later, and Raspberry Pi OS bullseye and bookworm, 32- and 64-bit.]=])
+set(ketrav_static_note_ru [=[В пакетах .deb, для amd64, i386, arm64 и armhf, программы собраны
+статически: они работают в Debian\~11 и новее, Ubuntu 20.04 и новее и
+Raspberry Pi OS bullseye и bookworm, 32- и 64-битной.]=])
+if(KETRAV_STATIC)
+  set(KETRAV_LINKING_NOTE "${ketrav_static_note_en}")
+  set(KETRAV_LINKING_NOTE_RU "${ketrav_static_note_ru}")
+else()
+  set(KETRAV_LINKING_NOTE [=[These programs are linked dynamically with the libraries of the system
+they were built on (a build from source, or the Debian source package),
+and run where those libraries are.
+]=])
+  string(APPEND KETRAV_LINKING_NOTE "${ketrav_static_note_en}")
+  set(KETRAV_LINKING_NOTE_RU [=[Эти программы собраны динамически с библиотеками системы, на которой
+их собрали (сборка из исходников или пакет исходников Debian), и
+работают там, где есть эти библиотеки.
+]=])
+  string(APPEND KETRAV_LINKING_NOTE_RU "${ketrav_static_note_ru}")
+endif()
 configure_file(${PROJECT_SOURCE_DIR}/doc/ketrav.1.in ${CMAKE_BINARY_DIR}/doc/ketrav.1 @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/doc/ketrav.ru.1.in ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1 @ONLY)
 

@@ -33,15 +33,18 @@ std::string records(std::size_t count) {
     return out;
 }
 
+// `lines` import lines of 70 bytes, as the tosser writes them.
+void write_import_lines(const std::filesystem::path& path, std::size_t lines) {
+    std::ofstream out(path, std::ios::binary);
+    for (std::size_t i = 0; i < lines; ++i)
+        out << "  261201 10:00:00  Import #" << i % 1000000 << " from 2:5020/52 to RU.ANIME\r\n";
+}
+
 // read_line over log lines of 70 bytes: per line, through the 128-byte blocks.
 void read_log_lines(benchmark::State& state) {
     auto path = scratch_file("ketrav-bench-lines.txt");
     const std::size_t lines = 20000;
-    {
-        std::ofstream out(path, std::ios::binary);
-        for (std::size_t i = 0; i < lines; ++i)
-            out << "  261201 10:00:00  Import #" << i % 1000000 << " from 2:5020/52 to RU.ANIME\r\n";
-    }
+    write_import_lines(path, lines);
     std::string line;
     for (auto _ : state) {
         open_for_reading(path.string(), 1);
@@ -59,12 +62,7 @@ BENCHMARK(read_log_lines)->Unit(benchmark::kMillisecond);
 // log's second read takes 1 GB over the latter.
 void checked_log_and_second_read(benchmark::State& state) {
     auto path = scratch_file("ketrav-bench-checked.txt");
-    const std::size_t lines = 200000;
-    {
-        std::ofstream out(path, std::ios::binary);
-        for (std::size_t i = 0; i < lines; ++i)
-            out << "  261201 10:00:00  Import #" << i % 1000000 << " from 2:5020/52 to RU.ANIME\r\n";
-    }
+    write_import_lines(path, 200000);
     const auto size = static_cast<std::int64_t>(std::filesystem::file_size(path));
     std::string line;
     for (auto _ : state) {

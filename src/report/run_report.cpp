@@ -70,18 +70,13 @@ bool write_report(RunValues& run, std::uint32_t memory_failures_before) {
     int opened = to_stream ? open_for_writing(new_report_file, writing_slot)
                            : open_replacement(report_file, new_report_file,
                                               {unsorted_records_file, sorted_records_file, lock_file}, writing_slot);
-    if (opened != 0) {
-        close_all();
-        return false;
-    }
+    // Whatever this leaves open run_report closes: a new report that is not
+    // whole goes then, and the old one stays as it was.
+    if (opened != 0) return false;
     write_traffic_report(run);
     bool whole =
         close_file(reading_slot) && run.records_sorted == run.total && memory_failures() == memory_failures_before;
-    if (!whole) {
-        // The new report goes; the old one stays as it was.
-        close_all();
-        return false;
-    }
+    if (!whole) return false;
     if (!to_stream) return complete_replacement(writing_slot);
     // Once the reader has it all, the run is whole whatever becomes of the
     // file here: the next run removes what is left of it.

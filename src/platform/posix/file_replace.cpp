@@ -183,8 +183,11 @@ void end_replacement(Replacement& replacement) {
 // nothing is). A link of this user's or root's is followed this once.
 OsStatus find_target(const std::string& name, Descriptor& directory, std::string& target, struct stat& old,
                      bool& exists) {
+    exists = false;
+    std::string path = posix::native_path(name);
+    if (path.empty()) return OsStatus::failure(error_path_not_found);
     int links_left = posix::most_links_followed;
-    OsStatus walked = posix::walk_to_parent(AT_FDCWD, name, directory, target, links_left);
+    OsStatus walked = posix::walk_to_parent(AT_FDCWD, path, directory, target, links_left);
     for (int hop = 0; walked.ok; ++hop) {
         if (target.empty() || target == "." || target == "..") return OsStatus::failure(error_access_denied);
         exists = posix::sys_fstatat(directory.get(), target.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
@@ -228,13 +231,11 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
                           Replacement& replacement, const std::vector<std::string>& run_files) {
     file = OsHandle{};
     replacement = Replacement{};
-    std::string path = posix::native_path(name);
-    if (path.empty()) return OsStatus::failure(error_path_not_found);
     Descriptor directory;
     std::string target;
     struct stat old {};
     bool exists = false;
-    OsStatus found = find_target(path, directory, target, old, exists);
+    OsStatus found = find_target(name, directory, target, old, exists);
     if (!found.ok) return found;
     // A directory, a FIFO or a device is no file to replace (a stream is
     // opened at the start, by open_stream_target).
@@ -320,13 +321,11 @@ OsStatus abandon_replacement(OsHandle file, Replacement& replacement) {
 OsStatus open_stream_target(const std::string& name, OsHandle& stream, bool& is_stream) {
     stream = OsHandle{};
     is_stream = false;
-    std::string path = posix::native_path(name);
-    if (path.empty()) return OsStatus::failure(error_path_not_found);
     Descriptor directory;
     std::string target;
     struct stat old {};
     bool exists = false;
-    OsStatus found = find_target(path, directory, target, old, exists);
+    OsStatus found = find_target(name, directory, target, old, exists);
     if (!found.ok || !exists || S_ISREG(old.st_mode) || S_ISDIR(old.st_mode)) return found;
     // Opened without waiting for a reader: with none there, the open fails
     // at once. Then blocking, so that a report longer than the pipe holds

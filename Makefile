@@ -10,18 +10,17 @@ export CMAKE_BUILD_PARALLEL_LEVEL := $(JOBS)
 export CTEST_PARALLEL_LEVEL := $(JOBS)
 # Every target's settings live in CMakePresets.json (CMake 3.25 or later):
 # one tree per target under build/, named after its preset, and its tests
-# in it. A plain `cmake -S . -B DIR` needs no preset, and `make demo` uses
-# none, so both still work with CMake 3.18.
-TREES := native sanitize windows windows32 arm64 armhf i386
-# The Debian releases the source package is built in.
-SUITES := bullseye bookworm
+# in it; the test trees are the presets' workflows, listed there the
+# longest first. The release's own targets (the package trees, the Debian
+# releases) are named once, in tests/release/CMakeLists.txt. A plain
+# `cmake -S . -B DIR` needs no preset, and `make demo` uses none, so both
+# still work with CMake 3.18.
+TREES = $(shell cmake --workflow --list-presets 2>/dev/null | sed -n 's/^ *"\(.*\)"$$/\1/p')
 DEMO_DIR := build/demo
 RELEASE := build/release
-PACKAGES := build/packages
 
 .PHONY: all demo check deps deps-demo deps-packages $(TREES) $(addprefix test-,$(TREES)) \
-	packages check-release orig fuzz-smoke bench clean \
-	$(addprefix debian-source-,$(SUITES))
+	packages check-release orig fuzz-smoke coverage bench clean
 
 all: native
 
@@ -49,75 +48,54 @@ $(addprefix test-,$(TREES)):
 
 # The .deb for each Linux architecture (amd64, arm64, armhf, i386), with
 # statically linked programs, and the Windows .zip with the 64-bit and the
-# 32-bit ketrav.exe, all in build/packages/ with SHA256SUMS. Each .deb is
-# made from its test tree: its programs are the ones the tests ran. The
-# .zip is made from two trees of its own, built as it ships (mingw-w64's
-# win32 threads, which Windows XP has; the test trees use posix threads,
-# which GoogleTest needs). Every time stamp in them is the last commit's,
-# in UTC, and CPack makes them under umask 022 (the modes of the archives'
-# members follow it), so that two builds of one commit give the same bytes
-# whatever the builder's time zone and umask. AGAIN=DIR builds the same
-# trees a second time under DIR, without their tests, which the packages
-# do not hold: what the reproducibility check compares, and no more; it
-# compiles everything anew, without the compile cache the trees use.
-SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null || echo 1767225600)
-export SOURCE_DATE_EPOCH
-AGAIN ?=
-# preset:tree; the trees marked + are the ones CPack packs.
-PACKAGE_TREES := native:build/native:+ arm64:build/arm64:+ armhf:build/armhf:+ i386:build/i386:+ \
-	zip-windows32:build/package/windows32: zip-windows64:build/package/windows64:+
+# 32-bit ketrav.exe, all in build/packages/ with SHA256SUMS, built
+# reproducibly (tests/release/build-packages.sh). Each .deb is made from
+# its test tree: its programs are the ones the tests ran. The .zip is made
+# from two trees of its own, built as it ships (mingw-w64's win32 threads,
+# which Windows XP has); the Windows test trees' end-to-end tests run that
+# very ketrav.exe.
 packages: deps-packages
-	for entry in $(PACKAGE_TREES); do \
-		preset=$${entry%%:*}; rest=$${entry#*:}; tree=$${rest%%:*}; options=; \
-		if [ -n "$(AGAIN)" ]; then \
-			tree=$(AGAIN)/$$preset; options="-B $$tree -DBUILD_TESTING=OFF -DKETRAV_COMPILE_CACHE=OFF"; \
-			[ $$preset != zip-windows64 ] || options="$$options -DKETRAV_WINDOWS_32BIT_BUILD=$(CURDIR)/$(AGAIN)/zip-windows32"; \
-		fi; \
-		cmake --preset $$preset $$options && cmake --build $$tree || exit 1; \
-	done
-	rm -rf $(PACKAGES) && mkdir -p $(PACKAGES)
-	for entry in $(PACKAGE_TREES); do \
-		preset=$${entry%%:*}; rest=$${entry#*:}; tree=$${rest%%:*}; \
-		[ "$${rest#*:}" = + ] || continue; \
-		[ -z "$(AGAIN)" ] || tree=$(AGAIN)/$$preset; \
-		(cd $$tree && umask 022 && TZ=UTC cpack -B $(CURDIR)/$$tree/cpack) || exit 1; \
-		for made in $$tree/cpack/*.deb $$tree/cpack/*.zip; do \
-			[ ! -f "$$made" ] || cp "$$made" $(PACKAGES)/ || exit 1; \
-		done; \
-	done
-	cd $(PACKAGES) && sha256sum *.deb *.zip > SHA256SUMS && ls -l
+	$(MAKE) native
+	ctest --preset packages
 
-# The install, the packages and the man page, checked as a sysop meets them;
-# the packages built a second time from scratch, in another build directory,
-# under umask 027 and in another time zone, must be the same bytes.
-check-release: packages
-	rm -rf build/packages-first && cp -R $(PACKAGES) build/packages-first
-	rm -rf build/again && (umask 027 && TZ=Pacific/Kiritimati $(MAKE) packages AGAIN=build/again)
-	sh scripts/check-release.sh build/packages-first
+# Every release check (tests/release/), the packages built first: each a
+# CTest test labelled release, listed by `ctest --test-dir build/native -N
+# -L release`, one run alone with `ctest --test-dir build/native -R NAME`.
+check-release: deps
+	$(MAKE) native
+	ctest --preset release -j $(CHECK_JOBS)
 
 # Every fuzz target for a few seconds on its seed corpus (clang, libFuzzer);
 # fuzz/run.sh SECONDS runs them longer.
 fuzz-smoke:
 	sh fuzz/run.sh 3
 
-# The Debian source package, built with its tests in a Debian 11 and a
-# Debian 12 root (as root, with debootstrap; the roots are kept between
-# runs): build/debian-source/SUITE/ keeps its .deb and logs.
-$(addprefix debian-source-,$(SUITES)):
-	sh scripts/check-debian-source.sh $(@:debian-source-%=%) build/debian-source/$(@:debian-source-%=%)
-
-# The test trees and the source package's builds side by side, CHECK_JOBS
-# at a time, the longest first: a build's compiling fills the time another
-# spends waiting on Wine or qemu. Each one's output comes whole when it is
-# done. Then the packages from those trees, checked.
+# The test trees side by side, CHECK_JOBS at a time, in the presets' order,
+# the longest first: a build's compiling fills the time another spends
+# waiting on Wine or qemu. Each one's output comes whole when it is done.
+# Then the release checks, whose closing lines end the check.
 CHECK_JOBS ?= 4
-CHECK_STEPS := test-windows test-windows32 $(addprefix debian-source-,$(SUITES)) test-armhf test-i386 test-arm64 \
-	test-native test-sanitize fuzz-smoke
 check: deps
-	$(MAKE) --output-sync=target -j $(CHECK_JOBS) $(CHECK_STEPS)
+	$(MAKE) --output-sync=target -j $(CHECK_JOBS) $(addprefix test-,$(TREES)) fuzz-smoke
 	$(MAKE) check-release
 
-# The upstream tarball that the Debian source package (debian/) builds
+# Line and branch coverage of src/ over the native tests: a Debug tree that
+# counts with gcov (its preset, coverage), the counters of every program
+# the tests start written as it ends, even through _exit
+# (cmake/coverage-exit.cpp); then gcovr's summary and the files by branch
+# coverage, the throws' and the compiler's unreachable branches left out.
+coverage:
+	@sh scripts/install-deps.sh coverage
+	cmake --preset coverage
+	cmake --build --preset coverage
+	find build/coverage -name '*.gcda' -delete
+	ctest --preset coverage
+	gcovr --root . --object-directory build/coverage --filter src/ --exclude-throw-branches \
+		--exclude-unreachable-branches --sort-percentage --print-summary --txt-metric branch 2>/dev/null || \
+	gcovr --root . --object-directory build/coverage --filter src/ --exclude-throw-branches \
+		--exclude-unreachable-branches --sort-percentage --print-summary --branches
+
+ that the Debian source package (debian/) builds
 # from, written beside the clone as dpkg-source looks for it: the last
 # commit's files but debian/.
 orig:

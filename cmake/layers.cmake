@@ -35,6 +35,13 @@ if(KETRAV_FUZZ)
   # Coverage counters in every layer, for libFuzzer to steer by.
   target_compile_options(ketrav_options INTERFACE -fsanitize=fuzzer-no-link)
 endif()
+option(KETRAV_COVERAGE "Count line and branch coverage (gcov), for make coverage" OFF)
+if(KETRAV_COVERAGE)
+  target_compile_options(ketrav_options INTERFACE --coverage)
+  target_link_options(ketrav_options INTERFACE --coverage -Wl,--wrap=_exit)
+  add_library(ketrav_coverage_exit STATIC ${PROJECT_SOURCE_DIR}/cmake/coverage-exit.cpp)
+  target_link_libraries(ketrav_options INTERFACE ketrav_coverage_exit)
+endif()
 if(WIN32)
   # No MinGW runtime DLLs to ship beside ketrav.exe.
   target_link_options(ketrav_options INTERFACE -static -static-libgcc -static-libstdc++)

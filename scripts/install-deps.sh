@@ -8,6 +8,7 @@
 #                           Windows), GoogleTest's sources (the .deb files
 #                           come from the test trees), gzip for the documents
 #   install-deps.sh check   every build, test and package check
+#   install-deps.sh coverage  the coverage tree: GoogleTest's sources, gcovr
 #   install-deps.sh bench   the benchmarks: Google Benchmark, hyperfine,
 #                           GNU time for peak memory, strace for call counts
 set -u
@@ -30,9 +31,10 @@ check)
     packages="$packages g++-i686-linux-gnu qemu-user groff-base lintian debootstrap dpkg-dev gzip ccache clang libclang-rt-dev logrotate"
     ;;
 packages) packages="cmake g++ make googletest mingw-w64 g++-aarch64-linux-gnu g++-arm-linux-gnueabi g++-i686-linux-gnu gzip" ;;
+coverage) packages="cmake g++ make googletest gcovr" ;;
 bench) packages="cmake g++ make g++-i686-linux-gnu libbenchmark-dev hyperfine time strace" ;;
 *)
-    echo "usage: install-deps.sh demo|packages|check|bench" >&2
+    echo "usage: install-deps.sh demo|packages|check|coverage|bench" >&2
     exit 2
     ;;
 esac

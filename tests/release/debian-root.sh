@@ -6,7 +6,7 @@
 # makes each only once.
 #   debian-root.sh SUITE LOG           a minimal root (variant minbase)
 #   debian-root.sh SUITE LOG build     a root that builds packages (variant
-#                                      buildd: build-essential, and fakeroot)
+#                                      buildd: build-essential)
 # The two are made apart, so that neither is ever a copy of the other in
 # the middle of a check's changes.
 set -eu
@@ -18,7 +18,7 @@ mirror=$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/nu
 mirror=${mirror:-http://deb.debian.org/debian}
 if [ "$kind" = build ]; then
     root=$roots/$suite-build
-    options="--variant=buildd --include=fakeroot"
+    options=--variant=buildd
 else
     root=$roots/$suite
     options=--variant=minbase

@@ -1,0 +1,50 @@
+# Sourced by every release check, each one CTest test run from the source
+# tree: where the build and the packages are, a scratch directory of its
+# own, and how a check tells what it found. A check reports every finding
+# (ok or FAILED) and ends with finish: 1 once any finding failed, else 0.
+# One that cannot run on this machine says why and ends with 77, which
+# CTest shows as skipped.
+set -eu
+cd "${KETRAV_SOURCE_DIR:?}"
+root=$(pwd)
+build=${KETRAV_BUILD_DIR:?}
+packages=${KETRAV_PACKAGES:?}
+version=${KETRAV_VERSION:?}
+release=${KETRAV_RELEASE:?}
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failures=0
+check=$(basename "$0" .sh)
+
+fail() {
+    echo "$check: FAILED: $*" >&2
+    failures=$((failures + 1))
+}
+pass() { echo "$check: ok: $*"; }
+skip() {
+    echo "$check: skipped: $*"
+    exit 77
+}
+finish() {
+    [ $failures -eq 0 ] || {
+        echo "$check: $failures finding(s) failed" >&2
+        exit 1
+    }
+}
+# A package this check needs, built by the packages fixture.
+need_package() {
+    [ -f "$packages/$1" ] || {
+        echo "$check: FAILED: $packages/$1 missing (the release.packages test builds it)" >&2
+        exit 1
+    }
+}
+deb_name() { echo "ketrav_${version}-${release}_$1.deb"; }
+zip_top=KetRAV-$version-$release-windows
+# The Windows .zip, unpacked into the scratch directory: $unpacked is its
+# top folder.
+unpack_zip() {
+    need_package "$zip_top.zip"
+    mkdir -p "$scratch/zip"
+    (cd "$scratch/zip" && cmake -E tar xf "$packages/$zip_top.zip")
+    unpacked=$scratch/zip/$zip_top
+}

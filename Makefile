@@ -91,11 +91,9 @@ coverage:
 	find build/coverage -name '*.gcda' -delete
 	ctest --preset coverage
 	gcovr --root . --object-directory build/coverage --filter src/ --exclude-throw-branches \
-		--exclude-unreachable-branches --sort-percentage --print-summary --txt-metric branch 2>/dev/null || \
-	gcovr --root . --object-directory build/coverage --filter src/ --exclude-throw-branches \
-		--exclude-unreachable-branches --sort-percentage --print-summary --branches
+		--exclude-unreachable-branches --branches --sort-percentage --print-summary
 
- that the Debian source package (debian/) builds
+# The upstream tarball that the Debian source package (debian/) builds
 # from, written beside the clone as dpkg-source looks for it: the last
 # commit's files but debian/.
 orig:

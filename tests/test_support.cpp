@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -14,6 +13,9 @@
 #include <windows.h>
 #endif
 
+#if __has_include("tested_ketrav.h")
+#include "tested_ketrav.h"
+#endif
 #include "platform/local_date.h"
 #include "platform/process.h"
 
@@ -71,10 +73,11 @@ void make_read_only(const fs::path& file, bool read_only) {
 }
 
 std::string program_path(const std::string& program) {
-    // Where the tree's own ketrav is not the one that ships (the Windows
-    // .zip's is built with other threads), the tests run the shipped one.
-    const char* shipped = std::getenv("KETRAV_TESTED_KETRAV");
-    if (program == "ketrav" && shipped != nullptr && *shipped != '\0') return shipped;
+#ifdef KETRAV_TESTED_KETRAV
+    // The tree's own ketrav is not the one that ships (the Windows .zip's
+    // is built with other threads): the tests run the shipped one.
+    if (program == "ketrav") return KETRAV_TESTED_KETRAV;
+#endif
 #ifdef _WIN32
     return platform::running_program_directory() + "\\" + program + ".exe";
 #else

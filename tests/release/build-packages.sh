@@ -23,14 +23,18 @@ fi
 SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 1767225600)}
 export SOURCE_DATE_EPOCH
 
+case $again in
+"" | /*) ;;
+*) again=$(pwd)/$again ;;
+esac
 tree_of() { if [ -n "$again" ]; then echo "$again/$1"; else echo "build/$1"; fi; }
 for entry in "$@"; do
     preset=${entry%+}
     tree=$(tree_of "$preset")
     if [ -n "$again" ]; then
         # The 64-bit zip takes the 32-bit ketrav.exe from the tree beside it.
-        cmake --preset "$preset" -B "$tree" -DBUILD_TESTING=OFF -DKETRAV_COMPILE_CACHE=OFF -DKETRAV_RELEASE_CHECKS=OFF \
-            -DKETRAV_WINDOWS_32BIT_BUILD="$(pwd)/$(tree_of zip-windows32)" >/dev/null
+        cmake --preset "$preset" -B "$tree" --no-warn-unused-cli -DBUILD_TESTING=OFF -DKETRAV_COMPILE_CACHE=OFF \
+            -DKETRAV_RELEASE_CHECKS=OFF -DKETRAV_WINDOWS_32BIT_BUILD="$(tree_of zip-windows32)" >/dev/null
     elif [ ! -f "$tree/CMakeCache.txt" ]; then
         cmake --preset "$preset" >/dev/null
     fi

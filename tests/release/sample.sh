@@ -5,15 +5,15 @@
 # run_on_sample NAME PROGRAM...: runs PROGRAM with the sample's title in a
 # fresh copy of examples/bbs/ and keeps its report as $scratch/NAME.Rpt.
 run_on_sample() {
-    name=$1
+    sample=$1
     shift
-    rm -rf "$scratch/host-$name"
-    mkdir -p "$scratch/host-$name"
-    cp -R examples/bbs/. "$scratch/host-$name/"
-    (cd "$scratch/host-$name" && "$@" Fidonet Region 99 Echomail) || fail "$name: exit code $?"
-    cp "$scratch/host-$name/KetRAV.Rpt" "$scratch/$name.Rpt" 2>/dev/null || fail "$name: no report"
+    rm -rf "$scratch/host-$sample"
+    mkdir -p "$scratch/host-$sample"
+    cp -R examples/bbs/. "$scratch/host-$sample/"
+    (cd "$scratch/host-$sample" && "$@" Fidonet Region 99 Echomail) || fail "$sample: exit code $?"
+    cp "$scratch/host-$sample/KetRAV.Rpt" "$scratch/$sample.Rpt" 2>/dev/null || fail "$sample: no report"
     for left in KetRAV1.txt KetRAV2.txt KetRAV3.txt; do
-        [ ! -e "$scratch/host-$name/$left" ] || fail "$name: $left left behind"
+        [ ! -e "$scratch/host-$sample/$left" ] || fail "$sample: $left left behind"
     done
 }
 

@@ -120,15 +120,20 @@ else()
                      COMMAND ${KETRAV_GZIP} -9nc ${PROJECT_SOURCE_DIR}/debian/changelog >
                              ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz
                      DEPENDS ${PROJECT_SOURCE_DIR}/debian/changelog)
+  # What an upgrade asks of the sysop, where apt-listchanges reads it.
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/NEWS.Debian.gz
+                     COMMAND ${KETRAV_GZIP} -9nc ${PROJECT_SOURCE_DIR}/debian/NEWS > ${CMAKE_BINARY_DIR}/doc/NEWS.Debian.gz
+                     DEPENDS ${PROJECT_SOURCE_DIR}/debian/NEWS)
   add_custom_target(ketrav_documents ALL DEPENDS ${CMAKE_BINARY_DIR}/doc/ketrav.1.gz
                                                  ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz
-                                                 ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz)
+                                                 ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz
+                                                 ${CMAKE_BINARY_DIR}/doc/NEWS.Debian.gz)
 
   install(FILES ${CMAKE_BINARY_DIR}/doc/ketrav.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT documents)
   install(FILES ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ru/man1 COMPONENT documents)
   install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/README.ru.md ${KETRAV_SAMPLE_INI}
                 ${PROJECT_SOURCE_DIR}/debian/copyright
-                ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz
+                ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz ${CMAKE_BINARY_DIR}/doc/NEWS.Debian.gz
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/ketrav COMPONENT documents)
   # The sample host directory and the schedule recipes the README names.
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/bbs DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/ketrav/examples

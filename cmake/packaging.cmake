@@ -39,7 +39,8 @@ else()
       "of areas whose tags differ only in letter case, which Windows' own sort\n"
       "decides there.")
   list(JOIN CPACK_PACKAGE_DESCRIPTION "" CPACK_PACKAGE_DESCRIPTION)
-  # The release is the Debian revision: ketrav_1.0.E-2 upgrades 1.0.E.
+  # The release is the Debian revision: a package of a later release
+  # upgrades one of an earlier (and 1.0.E, the first, which had none).
   set(CPACK_DEBIAN_PACKAGE_RELEASE ${KETRAV_RELEASE})
   # The cross builds cannot ask dpkg for their architecture; a toolchain
   # may name it outright (the ARMv5TE programs of the armhf .deb).

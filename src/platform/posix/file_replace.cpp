@@ -56,7 +56,9 @@ std::string host_prefix(const struct stat& host) {
 std::uint64_t unforeseeable_number() {
     static std::uint64_t count = 0;
     std::uint64_t number = 0;
+#ifdef __linux__
     if (getrandom(&number, sizeof number, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof number)) return number;
+#endif
     number = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
              (static_cast<std::uint64_t>(getpid()) << 32) ^ ++count * 0x9E3779B97F4A7C15ull;
     number ^= number >> 31;

@@ -8,10 +8,10 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #ifdef __linux__
+#include <sys/random.h>
 #include <sys/xattr.h>
 #endif
 

@@ -1,0 +1,71 @@
+#!/bin/sh
+# The signed apt repository as a sysop uses it (apt-repository.sh SUITE),
+# in a Debian root: make-repository.sh makes it from the packages with a
+# throwaway key; the root names it in /etc/apt/sources.list.d/ketrav.sources
+# (a file: URI, Signed-By the exported key) as the README says. apt must
+# install ketrav from it; a package of a higher revision added to the
+# repository must come with `apt upgrade`, ketrav.ini and the report kept;
+# and a Release file changed after signing must be refused.
+. "$(dirname "$0")/common.sh"
+suite=$1
+name=$(deb_name amd64)
+[ "$(id -u)" -eq 0 ] && command -v debootstrap >/dev/null 2>&1 ||
+    skip "a $suite root (making one needs root and debootstrap)"
+need_package "$name"
+debian_root=$(sh tests/release/debian-root.sh "$suite" "$scratch/debootstrap.log")
+exec 8>"$debian_root.lock"
+flock 8
+in_root() { chroot "$debian_root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"; }
+in_root dpkg --purge ketrav >/dev/null 2>&1 || true
+repository=$debian_root/srv/ketrav-repository
+trap 'rm -rf "$scratch" "$repository" "$debian_root/etc/apt/sources.list.d/ketrav.sources" \
+    "$debian_root/usr/share/keyrings/ketrav-archive-keyring.gpg" "$debian_root/tmp/bbs"' EXIT
+
+# publish DIR: the repository made from the packages in DIR, its key where
+# the sources entry names it.
+publish() {
+    sh scripts/make-repository.sh "$1" "$repository" >"$scratch/make-repository.log" 2>&1 ||
+        fail "make-repository.sh: $(tail -3 "$scratch/make-repository.log")"
+    mkdir -p "$debian_root/usr/share/keyrings"
+    cp "$repository/ketrav-archive-keyring.gpg" "$debian_root/usr/share/keyrings/"
+}
+publish "$packages"
+printf 'Types: deb\nURIs: file:/srv/ketrav-repository\nSuites: stable\nComponents: main\nSigned-By: /usr/share/keyrings/ketrav-archive-keyring.gpg\n' \
+    >"$debian_root/etc/apt/sources.list.d/ketrav.sources"
+if in_root sh -c 'apt-get update -q && apt-get install -y -q ketrav' >"$scratch/install.log" 2>&1; then
+    installed=$(in_root dpkg-query -W -f='${Version}' ketrav)
+    [ "$installed" = "$version-$release" ] && pass "$suite: apt installs $installed from the repository" ||
+        fail "$suite: installed $installed"
+else
+    fail "$suite: apt install from the repository: $(tail -5 "$scratch/install.log")"
+fi
+rm -rf "$debian_root/tmp/bbs" && cp -R examples/bbs "$debian_root/tmp/bbs"
+in_root sh -c 'cd /tmp/bbs && /usr/bin/ketrav Fidonet Region 99 Echomail' || fail "$suite: ketrav ended with $?"
+(cd "$debian_root/tmp/bbs" && sha256sum ketrav.ini KetRAV.Rpt) >"$scratch/kept.txt"
+
+# The next revision, as the next release would be published.
+newer=$version-$release.1
+mkdir -p "$scratch/newer"
+dpkg-deb -R "$packages/$name" "$scratch/unpacked"
+sed -i "s/^Version: .*/Version: $newer/" "$scratch/unpacked/DEBIAN/control"
+dpkg-deb --root-owner-group -b "$scratch/unpacked" "$scratch/newer/ketrav_${newer}_amd64.deb" >/dev/null
+publish "$scratch/newer"
+if in_root sh -c 'apt-get update -q && apt-get upgrade -y -q' >"$scratch/upgrade.log" 2>&1 &&
+    [ "$(in_root dpkg-query -W -f='${Version}' ketrav)" = "$newer" ]; then
+    pass "$suite: apt upgrade takes $newer from the repository"
+else
+    fail "$suite: apt upgrade: $(tail -5 "$scratch/upgrade.log")"
+fi
+(cd "$debian_root/tmp/bbs" && sha256sum --quiet -c "$scratch/kept.txt") && pass "$suite: ketrav.ini and the report kept" ||
+    fail "$suite: ketrav.ini or the report changed in the upgrade"
+
+# A Release file changed after signing: apt refuses the repository.
+sed -i 's/^Label: KetRAV$/Label: Other/' "$repository/dists/stable/InRelease"
+if in_root apt-get update -q >"$scratch/tampered.log" 2>&1 && ! grep -q -i -e 'not signed' -e 'BADSIG' -e 'NO_PUBKEY' \
+    -e 'invalid' "$scratch/tampered.log"; then
+    fail "$suite: apt took a repository whose Release was changed after signing"
+else
+    pass "$suite: apt refuses a Release changed after signing"
+fi
+in_root dpkg --purge ketrav >/dev/null
+finish

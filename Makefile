@@ -20,7 +20,7 @@ DEMO_DIR := build/demo
 RELEASE := build/release
 
 .PHONY: all demo check deps deps-demo deps-packages $(TREES) $(addprefix test-,$(TREES)) \
-	packages check-release orig fuzz-smoke coverage bench clean
+	packages repository check-release orig fuzz-smoke coverage bench clean
 
 all: native
 
@@ -57,6 +57,13 @@ $(addprefix test-,$(TREES)):
 packages: deps-packages
 	$(MAKE) native
 	ctest --preset packages
+
+# A signed apt repository of the packages in build/repository/
+# (scripts/make-repository.sh): KETRAV_SIGNING_KEY names the gpg key that
+# signs a release; without it a throwaway key signs, for a trial only.
+KETRAV_SIGNING_KEY ?=
+repository: packages
+	sh scripts/make-repository.sh build/packages build/repository $(KETRAV_SIGNING_KEY)
 
 # Every release check (tests/release/), the packages built first: each a
 # CTest test labelled release, listed by `ctest --test-dir build/native -N

@@ -28,7 +28,7 @@ fi
 dpkg-deb -c "$package" | awk '{print $6}' | sort >"$scratch/contents.txt"
 for f in ./usr/bin/ketrav ./usr/libexec/ketrav/cmd ./usr/libexec/ketrav/sort ./usr/share/man/man1/ketrav.1.gz \
     ./usr/share/doc/ketrav/README.md ./usr/share/doc/ketrav/ketrav.ini ./usr/share/doc/ketrav/copyright \
-    ./usr/share/doc/ketrav/changelog.Debian.gz ./usr/share/doc/ketrav/examples/bbs/logs/qtoss.log \
+    ./usr/share/doc/ketrav/changelog.Debian.gz ./usr/share/doc/ketrav/NEWS.Debian.gz ./usr/share/doc/ketrav/examples/bbs/logs/qtoss.log \
     ./usr/share/doc/ketrav/examples/schedule/ketrav.cron ./usr/share/doc/ketrav/examples/schedule/ketrav.service \
     ./usr/share/doc/ketrav/examples/schedule/ketrav.timer ./usr/share/doc/ketrav/examples/schedule/ketrav.logrotate \
     ./usr/share/doc/ketrav/README.ru.md ./usr/share/man/ru/man1/ketrav.1.gz; do

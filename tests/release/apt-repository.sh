@@ -39,7 +39,7 @@ if in_root sh -c 'apt-get update -q && apt-get install -y -q ketrav' >"$scratch/
 else
     fail "$suite: apt install from the repository: $(tail -5 "$scratch/install.log")"
 fi
-rm -rf "$debian_root/tmp/bbs" && cp -R examples/bbs "$debian_root/tmp/bbs"
+rm -rf "$debian_root/tmp/bbs" && cp -R examples/bbs "$debian_root/tmp/bbs" && cp examples/ketrav.ini "$debian_root/tmp/bbs/"
 in_root sh -c 'cd /tmp/bbs && /usr/bin/ketrav Fidonet Region 99 Echomail' || fail "$suite: ketrav ended with $?"
 (cd "$debian_root/tmp/bbs" && sha256sum ketrav.ini KetRAV.Rpt) >"$scratch/kept.txt"
 

@@ -2,9 +2,9 @@
 # The zip's ketrav-post.cmd under Wine, 64- and 32-bit, with the zip's own
 # ketrav.exe: for a poster that is an .exe, a .bat and a .cmd, each ending
 # with 0 and with 3, the batch file ends with 0 or 100, and each failure
-# adds its line to ketrav-failed.log; where KetRAV itself fails (no
-# ketrav.ini, no log), it ends with KetRAV's code, 1, and nothing is
-# posted.
+# adds its line to ketrav-failed.log; where KetRAV itself fails (its
+# report's name taken by a folder), it ends with KetRAV's code, 1, and
+# nothing is posted.
 #   zip-post-command.sh WINDOWS64-TREE WINDOWS32-TREE
 . "$(dirname "$0")/common.sh"
 tree64=$1
@@ -17,7 +17,8 @@ unpack_zip
 mkdir -p "$scratch/posters"
 for code in 0 3; do
     printf 'int main(void) { return %s; }\n' "$code" >"$scratch/poster$code.c"
-    i686-w64-mingw32-gcc -o "$scratch/posters/exe$code" "$scratch/poster$code.c"
+    i686-w64-mingw32-gcc -o "$scratch/posters/exe$code.exe" "$scratch/poster$code.c"
+    mv "$scratch/posters/exe$code.exe" "$scratch/posters/exe$code"
     printf '@exit /b %s\r\n' "$code" >"$scratch/posters/bat$code"
     cp "$scratch/posters/bat$code" "$scratch/posters/cmd$code"
 done
@@ -50,7 +51,7 @@ for bits in 64 32; do
         done
     done
     host=$scratch/host-$bits-no-report
-    mkdir -p "$host"
+    mkdir -p "$host/KetRAV.Rpt"
     printf '@echo posted> posted.txt\r\n' >"$host/post-command.bat"
     status=0
     post $bits "$host" || status=$?

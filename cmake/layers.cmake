@@ -39,8 +39,11 @@ option(KETRAV_COVERAGE "Count line and branch coverage (gcov), for make coverage
 if(KETRAV_COVERAGE)
   target_compile_options(ketrav_options INTERFACE --coverage)
   target_link_options(ketrav_options INTERFACE --coverage -Wl,--wrap=_exit)
-  add_library(ketrav_coverage_exit STATIC ${PROJECT_SOURCE_DIR}/cmake/coverage-exit.cpp)
-  target_link_libraries(ketrav_options INTERFACE ketrav_coverage_exit)
+  # In every program, the tests' too: their GoogleTest ends through _exit
+  # as well, and an object of the program's own is linked whatever the
+  # order of the libraries.
+  target_sources(ketrav_options INTERFACE
+                 $<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:${PROJECT_SOURCE_DIR}/cmake/coverage-exit.cpp>)
 endif()
 if(WIN32)
   # No MinGW runtime DLLs to ship beside ketrav.exe.

@@ -33,7 +33,8 @@ deps-demo:
 deps-packages:
 	@sh scripts/install-deps.sh packages
 
-# A tree, configured and built: native (amd64), sanitize (ASan and UBSan),
+# A tree, configured and built: release-builds (the release checks alone,
+# nothing to build), native (amd64), sanitize (ASan and UBSan),
 # windows and windows32 (mingw-w64, tests under Wine), arm64 and armhf
 # (tests under qemu-user, which cannot start a child process, so the tests
 # that do are left out there), i386 (run directly). The four Linux trees
@@ -77,9 +78,10 @@ check-release: deps
 fuzz-smoke:
 	sh fuzz/run.sh 3
 
-# The test trees side by side, CHECK_JOBS at a time, in the presets' order,
-# the longest first: a build's compiling fills the time another spends
-# waiting on Wine or qemu. Each one's output comes whole when it is done.
+# The presets' workflows side by side (the release's long builds, from the
+# checks-only tree, and the test trees), CHECK_JOBS at a time, in the
+# presets' order, the longest first: a build's compiling fills the time
+# another spends waiting on Wine or qemu. Each one's output comes whole when it is done.
 # Then the release checks, whose closing lines end the check.
 CHECK_JOBS ?= 4
 check: deps

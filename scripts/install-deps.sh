@@ -6,7 +6,8 @@
 #   install-deps.sh packages  the release builds and their packages: the
 #                           cross compilers (ARM 64- and 32-bit, 32-bit PC,
 #                           Windows), GoogleTest's sources (the .deb files
-#                           come from the test trees), gzip for the documents
+#                           come from the test trees), gzip for the documents,
+#                           apt-utils and gnupg for the signed repository
 #   install-deps.sh check   every build, test and package check
 #   install-deps.sh coverage  the coverage tree: GoogleTest's sources, gcovr
 #   install-deps.sh bench   the benchmarks: Google Benchmark, hyperfine,
@@ -30,7 +31,7 @@ check)
     packages="cmake g++ make googletest mingw-w64 wine wine64 wine32:i386 g++-aarch64-linux-gnu g++-arm-linux-gnueabi"
     packages="$packages g++-i686-linux-gnu qemu-user groff-base lintian debootstrap dpkg-dev gzip ccache clang libclang-rt-dev logrotate apt-utils gnupg"
     ;;
-packages) packages="cmake g++ make googletest mingw-w64 g++-aarch64-linux-gnu g++-arm-linux-gnueabi g++-i686-linux-gnu gzip" ;;
+packages) packages="cmake g++ make googletest mingw-w64 g++-aarch64-linux-gnu g++-arm-linux-gnueabi g++-i686-linux-gnu gzip apt-utils gnupg" ;;
 coverage) packages="cmake g++ make googletest gcovr" ;;
 bench) packages="cmake g++ make g++-i686-linux-gnu libbenchmark-dev hyperfine time strace" ;;
 *)

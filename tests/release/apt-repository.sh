@@ -9,13 +9,8 @@
 . "$(dirname "$0")/common.sh"
 suite=$1
 name=$(deb_name amd64)
-[ "$(id -u)" -eq 0 ] && command -v debootstrap >/dev/null 2>&1 ||
-    skip "a $suite root (making one needs root and debootstrap)"
+use_debian_root "$suite"
 need_package "$name"
-debian_root=$(sh tests/release/debian-root.sh "$suite" "$scratch/debootstrap.log")
-exec 8>"$debian_root.lock"
-flock 8
-in_root() { chroot "$debian_root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"; }
 in_root dpkg --purge ketrav >/dev/null 2>&1 || true
 repository=$debian_root/srv/ketrav-repository
 trap 'rm -rf "$scratch" "$repository" "$debian_root/etc/apt/sources.list.d/ketrav.sources" \

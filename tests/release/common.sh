@@ -48,3 +48,14 @@ unpack_zip() {
     (cd "$scratch/zip" && cmake -E tar xf "$packages/$zip_top.zip")
     unpacked=$scratch/zip/$zip_top
 }
+# use_debian_root SUITE: the minimal Debian root of SUITE (debian-root.sh),
+# this check's alone until it ends (its lock held); in_root runs a command
+# there. Where no root can be made, the check is skipped.
+use_debian_root() {
+    [ "$(id -u)" -eq 0 ] && command -v debootstrap >/dev/null 2>&1 ||
+        skip "a $1 root (making one needs root and debootstrap)"
+    debian_root=$(sh tests/release/debian-root.sh "$1" "$scratch/debootstrap.log")
+    exec 8>"$debian_root.lock"
+    flock 8
+}
+in_root() { chroot "$debian_root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"; }

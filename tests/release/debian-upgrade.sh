@@ -10,15 +10,9 @@
 . "$(dirname "$0")/sample.sh"
 suite=$1
 name=$(deb_name amd64)
-[ "$(id -u)" -eq 0 ] && command -v debootstrap >/dev/null 2>&1 ||
-    skip "a $suite root (making one needs root and debootstrap)"
+use_debian_root "$suite"
 need_package "$name"
 reference_report
-debian_root=$(sh tests/release/debian-root.sh "$suite" "$scratch/debootstrap.log")
-# The root is this check's alone while it uses it (see debian-root.sh).
-exec 8>"$debian_root.lock"
-flock 8
-in_root() { chroot "$debian_root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin "$@"; }
 in_root dpkg --purge ketrav >/dev/null 2>&1 || true
 
 # The release before, as a package of that name and version.

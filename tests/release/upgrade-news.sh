@@ -7,13 +7,8 @@
 # this release's recipe (firstaction) in place of the old one.
 . "$(dirname "$0")/common.sh"
 name=$(deb_name amd64)
-[ "$(id -u)" -eq 0 ] && command -v debootstrap >/dev/null 2>&1 ||
-    skip "a bookworm root (making one needs root and debootstrap)"
+use_debian_root bookworm
 need_package "$name"
-debian_root=$(sh tests/release/debian-root.sh bookworm "$scratch/debootstrap.log")
-exec 8>"$debian_root.lock"
-flock 8
-in_root() { chroot "$debian_root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"; }
 in_root dpkg --purge ketrav >/dev/null 2>&1 || true
 in_root sh -c 'command -v apt-listchanges >/dev/null || { apt-get update -q && apt-get install -y -q apt-listchanges; }' \
     >"$scratch/apt-listchanges.log" 2>&1 || fail "apt-listchanges: $(tail -3 "$scratch/apt-listchanges.log")"

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <ctime>
 
 #ifndef _WIN32
@@ -38,5 +39,9 @@ TEST(LocalDate, PastTheYear2038) {
         EXPECT_EQ(date.year, c.year) << c.seconds;
         EXPECT_EQ(date.month, c.month) << c.seconds;
     }
+    // A moment whose year no int holds gives no date, not a wrapped one.
+    ketrav::platform::LocalDate beyond = ketrav::platform::posix::local_date_of(INT64_MAX);
+    EXPECT_EQ(beyond.year, 0);
+    EXPECT_EQ(beyond.day, 0);
 }
 #endif

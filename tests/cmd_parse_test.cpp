@@ -28,6 +28,13 @@ TEST(CmdParse, ReadsPipelinesAndRedirections) {
     EXPECT_FALSE(parse_pipeline("type x >\"\"", stages));
     EXPECT_FALSE(parse_pipeline(">>\276x>>\"", stages));
     EXPECT_FALSE(parse_pipeline("sort <\"\" ", stages));
+    // A pipe with no command on one side: the output would go nowhere.
+    EXPECT_FALSE(parse_pipeline("type x |", stages));
+    EXPECT_FALSE(parse_pipeline("type x | ", stages));
+    EXPECT_FALSE(parse_pipeline("| sort", stages));
+    EXPECT_FALSE(parse_pipeline("type x || sort", stages));
+    ASSERT_TRUE(parse_pipeline(">made.txt", stages));
+    EXPECT_EQ(stages[0].output, "made.txt");
     ASSERT_TRUE(parse_pipeline("exit 3", stages));
     EXPECT_EQ(stages[0].words, (Lines{"exit", "3"}));
 }

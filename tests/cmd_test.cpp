@@ -28,6 +28,15 @@ TEST(Cmd, RunsPipelines) {
     EXPECT_NE(ketrav::testing::run_and_wait(cmd + " /c type missing.txt"), 0);
     EXPECT_NE(ketrav::testing::run_and_wait(cmd + " /c no-such-program-anywhere"), 0);
     EXPECT_NE(ketrav::testing::run_and_wait(cmd + " /k exit 0"), 0);
+    // Windows' cmd's answers: exit alone is 0, exit redirected still exits
+    // with its number (the file made), and a line with no command or half a
+    // pipe is refused.
+    EXPECT_EQ(ketrav::testing::run_and_wait(cmd + " /c exit"), 0);
+    EXPECT_EQ(ketrav::testing::run_and_wait(cmd + " /c exit 4 >e.txt"), 4);
+    EXPECT_TRUE(ketrav::testing::exists("e.txt"));
+    EXPECT_EQ(ketrav::testing::run_and_wait(cmd + " /c"), 1);
+    EXPECT_EQ(ketrav::testing::run_and_wait(cmd + " /c type"), 1);
+    EXPECT_EQ(ketrav::testing::run_and_wait(cmd + " /c type a.txt |"), 1);
 #ifndef _WIN32
     // A write that fails at the flush fails the command, however small.
     write_bytes("small.txt", "s\r\n");

@@ -47,6 +47,12 @@ bool parse_pipeline(const std::string& command, std::vector<platform::PipelineSt
             }
             if (at_end || c == '|') {
                 if (pending != Target::word) return false;
+                // A pipe needs a command on either side ("type x |", "| sort"):
+                // Windows' cmd refuses the line, and so does this one, rather
+                // than drop the output and end 0.
+                const platform::PipelineStage& stage = stages.back();
+                bool nothing = stage.words.empty() && stage.input.empty() && stage.output.empty();
+                if (nothing && (c == '|' || stages.size() > 1)) return false;
                 if (!at_end) stages.emplace_back();
             } else if (c == '<' || c == '>') {
                 if (pending != Target::word) return false;

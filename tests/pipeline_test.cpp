@@ -98,9 +98,11 @@ TEST(Pipeline, StagesRedirectionsAndStatus) {
     // A stage killed by a signal fails the command, whatever the last says.
     EXPECT_EQ(run_pipeline({stage({"crash"}), stage({"upper"}, "", "out.txt")}, builtin_for), 1);
     EXPECT_EQ(run_pipeline({stage({"emit", "x"}), stage({"crash"})}, builtin_for), 1);
-    // Stages start with default dispositions, whatever cmd ignores.
-    std::signal(SIGINT, SIG_IGN);
+    // Stages keep the breaks as cmd has them: a break to the whole group
+    // reaches a stage of KetRAV's, which ignores it, as it reaches cmd.
     EXPECT_EQ(run_pipeline({stage({"interruptible"})}, builtin_for), 0);
+    std::signal(SIGINT, SIG_IGN);
+    EXPECT_EQ(run_pipeline({stage({"interruptible"})}, builtin_for), 5);
     std::signal(SIGINT, SIG_DFL);
 }
 

@@ -15,8 +15,10 @@ namespace ketrav::platform {
 // drive letter or UNC name). The sharing violation (32) when another
 // process holds the claim; another code when no claim can be made here (a
 // file system without locks, a file this user may not open), which claims
-// nothing. Refused (5) on POSIX to root in a directory another user owns:
-// that user's run is to be made as that user. On POSIX the helpers the program starts hold the claim with it;
+// nothing. On POSIX, root in a directory another user owns first becomes
+// that user (uid, group and groups) for the rest of the process; root in a
+// directory of its own that another user may write is refused (5). On
+// POSIX the helpers the program starts hold the claim with it;
 // on Windows the file is deleted when its handle closes.
 OsStatus claim_current_directory(const std::string& lock_name, OsHandle& claim);
 

@@ -35,6 +35,12 @@ struct Replacement {
 OsStatus open_replacement(const std::string& name, const std::string& local_temporary, OsHandle& file,
                           Replacement& replacement, const std::vector<std::string>& run_files = {});
 
+// The refusals of open_replacement that come from where `name` leads (a
+// link of another user's, a link to a link, one of the run's own files),
+// made before the run removes anything of its own, with nothing made.
+OsStatus check_replacement_target(const std::string& name, const std::string& local_temporary,
+                                  const std::vector<std::string>& run_files);
+
 // Flushes the new file to disk, gives it the old file's mode, owner, group
 // and extended attributes (those this user may set), puts it in the
 // target's place, and flushes the directory. The file's handle and the
@@ -53,9 +59,21 @@ OsStatus abandon_replacement(OsHandle file, Replacement& replacement);
 // `is_stream` is set. A regular file, or none, opens nothing.
 OsStatus open_stream_target(const std::string& name, OsHandle& stream, bool& is_stream);
 
+// How long a stream's reader may take nothing before the run gives it up: a
+// posting tool that reads at all reads far sooner.
+inline constexpr int stream_patience_ms = 60000;
+
+// Writes every byte of `data` into the stream, however many writes it
+// takes: a write cut short (a pause of this process, a signal) goes on
+// where it stopped. Fails (121) when the reader takes nothing for
+// `patience_ms`, or as the write fails (the reader gone).
+OsStatus write_to_stream(OsHandle stream, const char* data, std::size_t size,
+                         int patience_ms = stream_patience_ms);
+
 // Returns once the reader of the FIFO `stream` has taken every byte
-// written to it, or fails (31) when it left before; a reader that stops
-// reading holds it, as a full pipe holds a writer. A device: at once.
-OsStatus wait_until_taken(OsHandle stream);
+// written to it, however it then closes; fails (31) when it left with
+// bytes untaken, and (121) when it takes nothing for `patience_ms`. A
+// device: at once.
+OsStatus wait_until_taken(OsHandle stream, int patience_ms = stream_patience_ms);
 
 }  // namespace ketrav::platform

@@ -29,6 +29,7 @@ inline constexpr OsError error_filename_too_long = 206;
 inline constexpr OsError error_busy = 170;
 inline constexpr OsError error_directory_not_empty = 145;
 inline constexpr OsError error_gen_failure = 31;
+inline constexpr OsError error_sem_timeout = 121;
 
 // ok is false when the call failed; error is then the system's code, which
 // may be 0 when the system gave none.

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "report/configuration.h"
 #include "report/log_scan.h"
@@ -22,6 +23,9 @@ namespace ketrav::report {
 namespace {
 
 using namespace services;
+
+// The run's files besides the new report, which the report must never land on.
+std::vector<std::string> own_files() { return {unsorted_records_file, sorted_records_file, lock_file}; }
 
 // What a killed run left, or a link planted in the place of a temporary
 // file, goes before anything is written; the link's target stays as it is.
@@ -68,8 +72,7 @@ bool write_report(RunValues& run, std::uint32_t memory_failures_before) {
     bool to_stream = slot_in_use(report_stream_slot);
     if (open_for_reading(sorted_records_file, reading_slot) != 0) return false;
     int opened = to_stream ? open_for_writing(new_report_file, writing_slot)
-                           : open_replacement(report_file, new_report_file,
-                                              {unsorted_records_file, sorted_records_file, lock_file}, writing_slot);
+                           : open_replacement(report_file, new_report_file, own_files(), writing_slot);
     // Whatever this leaves open run_report closes: a new report that is not
     // whole goes then, and the old one stays as it was.
     if (opened != 0) return false;
@@ -104,7 +107,10 @@ int run_report() {
     // cannot make a whole report stops, and changes nothing of the old one.
     // A posting pipe is opened before the log is read: with no reader there,
     // the run stops before it does its work.
-    bool whole = remove_leftovers() && read_configuration(run) &&
+    // A report that leads onto one of the run's own files is refused before
+    // the leftovers go: what it leads to is no leftover.
+    bool whole = check_replacement_target(report_file, new_report_file, own_files()) == 0 && remove_leftovers() &&
+                 read_configuration(run) &&
                  open_stream_target(report_file, report_stream_slot) == 0 && scan_records(run) &&
                  sort_area_records() && write_report(run, memory_failures_before);
     close_all();

@@ -231,6 +231,15 @@ int open_replacement(const std::string& given_name, const std::string& temporary
     return keep_name(file, name);
 }
 
+int check_replacement_target(const std::string& name, const std::string& temporary_name,
+                             const std::vector<std::string>& run_files) {
+    platform::OsStatus allowed =
+        os_call([&] { return platform::check_replacement_target(name, temporary_name, run_files); });
+    if (allowed.ok) return 0;
+    record_error(code_of(allowed));
+    return code_of(allowed);
+}
+
 bool complete_replacement(Slot slot) {
     OpenFile* file = find_open_file(slot);
     if (!file || !file->replacing) return false;
@@ -275,8 +284,16 @@ bool deliver_to_stream(const std::string& name, Slot reading_slot, Slot stream_s
     OpenFile* stream = find_open_file(stream_slot);
     if (!stream || open_for_reading(name, reading_slot) != 0) return false;
     constexpr std::size_t piece = 65536;
-    for (std::string bytes; !(bytes = read_bytes(reading_slot, piece)).empty();) write_text(stream_slot, bytes);
-    bool whole = close_file(reading_slot) && !stream->damaged;
+    bool delivered = true;
+    for (std::string bytes; delivered && !(bytes = read_bytes(reading_slot, piece)).empty();) {
+        platform::OsStatus written = os_call(
+            [&] { return platform::write_to_stream(stream->handle, bytes.data(), bytes.size()); });
+        if (!written.ok) {
+            record_error(code_of(written));
+            delivered = false;
+        }
+    }
+    bool whole = close_file(reading_slot) && delivered;
     if (whole) {
         // A pipe takes a report of up to its buffer's size at once: whole
         // only once its reader has taken it all.

@@ -43,6 +43,11 @@ int open_for_writing(const std::string& name, Slot slot);
 // the current directory. 0 when it opened, else the code recorded.
 int open_replacement(const std::string& name, const std::string& temporary_name,
                      const std::vector<std::string>& run_files, Slot slot);
+// The refusals of open_replacement that come from where `name` leads, made
+// alone, so that a run refuses before it removes anything: 0 when none
+// applies, else the code recorded.
+int check_replacement_target(const std::string& name, const std::string& temporary_name,
+                             const std::vector<std::string>& run_files);
 // Puts the new file open under `slot` in its place and closes the slot.
 // True when every byte was written and the file is in place; false, with
 // the new file removed and the old one as it was, otherwise.

@@ -14,6 +14,8 @@
 #include "platform/posix/file_io.h"
 #include "platform/posix/path_walk.h"
 #include "platform/posix/paths.h"
+#include "platform/posix/root_rule.h"
+#include "platform/posix/descriptor.h"
 #include "platform/posix/system_calls.h"
 
 namespace ketrav::platform {
@@ -22,6 +24,16 @@ namespace {
 using posix::same_file;
 
 std::string claimed_path;
+
+// A system table as text; empty when it cannot be read.
+std::string read_table(const char* path) {
+    std::string text;
+    posix::Descriptor table(posix::sys_open(path, O_RDONLY | O_CLOEXEC, 0));
+    char block[4096];
+    for (ssize_t got; table.get() >= 0 && (got = posix::sys_read(table.get(), block, sizeof block)) > 0;)
+        text.append(block, static_cast<std::size_t>(got));
+    return text;
+}
 
 // Opens the lock file, made when missing; read-only where another user's
 // run made it and this user may not write it (a lock needs no more). It is
@@ -37,19 +49,28 @@ int open_lock_file(const std::string& path) {
     return fd;
 }
 
+// Root in a directory another user owns would read what that user names
+// (ketrav.ini, a link at the log) with root's rights and put it in a report
+// that user may read: the run becomes that user before it opens anything,
+// and so keeps the schedule. In root's own directory the directory itself
+// must be one no other user may write (no group's but root's, sticky or
+// not); every part beyond it is checked as it is opened.
+OsStatus act_as_owner_for_root() {
+    if (geteuid() != 0) return OsStatus::success();
+    struct stat here {};
+    if (posix::sys_stat(".", &here) != 0) return posix::errno_status();
+    if (here.st_uid == 0)
+        return posix::root_may_trust(here) ? OsStatus::success() : OsStatus::failure(error_access_denied);
+    return posix::become(
+        posix::identity_from_tables(here.st_uid, here.st_gid, read_table("/etc/passwd"), read_table("/etc/group")));
+}
+
 }  // namespace
 
 OsStatus claim_current_directory(const std::string& lock_name, OsHandle& claim) {
     claim = OsHandle{};
-    // Root in a directory another user owns would read what that user names
-    // (ketrav.ini, a link at the log) with root's rights, and put it in a
-    // report that user may read: refused, as logrotate refuses such a
-    // directory. That user runs KetRAV there.
-    struct stat here {};
-    if (geteuid() == 0) {
-        if (posix::sys_stat(".", &here) != 0) return posix::errno_status();
-        if (here.st_uid != 0) return OsStatus::failure(error_access_denied);
-    }
+    OsStatus acting = act_as_owner_for_root();
+    if (!acting.ok) return acting;
     std::string path = posix::native_path(lock_name);
     for (int attempt = 0; attempt < 16; ++attempt) {
         int fd = open_lock_file(path);

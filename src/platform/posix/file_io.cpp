@@ -14,6 +14,7 @@
 #include "platform/posix/file_io.h"
 #include "platform/posix/paths.h"
 #include "platform/posix/process.h"
+#include "platform/posix/root_rule.h"
 #include "platform/posix/system_calls.h"
 
 namespace ketrav::platform {
@@ -63,6 +64,9 @@ OsStatus open_file(const std::string& name, FileAccess access, OsHandle& handle)
     std::string path = posix::native_path(name);
     if (path.empty()) return OsStatus::failure(error_path_not_found);
 
+    // Root opens nothing another user could have put on its way.
+    OsStatus trusted = posix::check_path_for_root(path);
+    if (!trusted.ok) return trusted;
     struct stat info {};
     bool exists = posix::sys_stat(path.c_str(), &info) == 0;
     // Windows opens no directory as a file, and writes to no read-only file,

@@ -28,6 +28,7 @@
 #include "platform/posix/file_io.h"
 #include "platform/posix/path_walk.h"
 #include "platform/posix/paths.h"
+#include "platform/posix/root_rule.h"
 #include "platform/posix/system_calls.h"
 
 namespace ketrav::platform {
@@ -155,21 +156,26 @@ void copy_extended_attributes([[maybe_unused]] int from, [[maybe_unused]] int to
 }
 
 // The old file's settings on the new one: owner and group where this user
-// may give them (else the group alone), then the mode without the setuid,
-// setgid and sticky bits, then the extended attributes, which an ACL would
-// otherwise lose to the mode. Without an old file, the mode a file newly
-// made here would have.
+// may give them (else the group alone; a group this user cannot give gets
+// no access through the new file, which is then in this user's group), then
+// the mode without the setuid, setgid and sticky bits, then the extended
+// attributes, which an ACL would otherwise lose to the mode. Without an old
+// file, the mode a file newly made here would have.
 OsStatus copy_settings(int from, const struct stat* old, int to) {
     if (!old) {
         mode_t mask = posix::with_umask(0, [] {});
         return posix::sys_fchmod(to, 0666 & ~mask) == 0 ? OsStatus::success() : posix::errno_status();
     }
+    mode_t mode = old->st_mode & 0777;
     if (posix::sys_fchown(to, old->st_uid, old->st_gid) != 0) {
         if (errno != EPERM) return posix::errno_status();
-        posix::sys_fchown(to, static_cast<uid_t>(-1), old->st_gid);
+        if (posix::sys_fchown(to, static_cast<uid_t>(-1), old->st_gid) != 0) mode &= ~static_cast<mode_t>(S_IRWXG);
     }
-    if (posix::sys_fchmod(to, old->st_mode & 0777) != 0) return posix::errno_status();
+    if (posix::sys_fchmod(to, mode) != 0) return posix::errno_status();
     copy_extended_attributes(from, to);
+    // An access list copied would give the group class its old rights
+    // again: the mode once more sets its mask to nothing.
+    if (mode != (old->st_mode & 0777) && posix::sys_fchmod(to, mode) != 0) return posix::errno_status();
     return OsStatus::success();
 }
 
@@ -194,6 +200,12 @@ OsStatus find_target(const std::string& name, Descriptor& directory, std::string
         if (target.empty() || target == "." || target == "..") return OsStatus::failure(error_access_denied);
         exists = posix::sys_fstatat(directory.get(), target.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
         if (!exists && errno != ENOENT) return posix::errno_status();
+        // Root writes into no file, and in place of no file, another user
+        // could have planted or may change, nor in their directory.
+        struct stat there {};
+        if (geteuid() == 0 && ((exists && !S_ISLNK(old.st_mode) && !posix::root_may_trust(old)) ||
+                               posix::sys_fstat(directory.get(), &there) != 0 || !posix::root_may_trust(there)))
+            return OsStatus::failure(error_access_denied);
         if (!exists || !S_ISLNK(old.st_mode)) return OsStatus::success();
         // The sysop's own link to a posting directory; a link to a link is
         // followed no further.
@@ -227,7 +239,55 @@ bool is_run_file(int host, bool in_host, const std::string& target, const struct
     return false;
 }
 
+// The host directory in `here`, and whether the target's `directory` is
+// it (`local`); refused (5) when the target is one of the run's own files:
+// a link that leads onto one would have the report renamed onto it, and
+// then removed with it.
+OsStatus refuse_run_files(int directory, const std::string& target, const struct stat* old,
+                          const std::string& local_temporary, const std::vector<std::string>& run_files,
+                          struct stat& here, bool& local) {
+    Descriptor host(posix::open_directory_itself(AT_FDCWD, "."));
+    struct stat there {};
+    if (host.get() < 0 || posix::sys_fstat(host.get(), &here) != 0 || posix::sys_fstat(directory, &there) != 0)
+        return posix::errno_status();
+    local = same_file(here, there);
+    std::vector<std::string> own = run_files;
+    own.push_back(local_temporary);
+    if (is_run_file(host.get(), local, target, old, own)) return OsStatus::failure(error_access_denied);
+    return OsStatus::success();
+}
+
+// The time a stream's reader is given to take something, from its last
+// progress, measured on a clock no change of the date moves.
+class StreamPatience {
+   public:
+    explicit StreamPatience(int patience_ms) : patience_(patience_ms) { renew(); }
+    void renew() { since_ = std::chrono::steady_clock::now(); }
+    int left_ms() const {
+        auto spent = std::chrono::steady_clock::now() - since_;
+        return patience_ - static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(spent).count());
+    }
+    bool over() const { return left_ms() <= 0; }
+    // A wait within what is left, never so long that a stop goes unseen.
+    int poll_ms() const { return std::clamp(left_ms(), 1, 1000); }
+
+   private:
+    int patience_;
+    std::chrono::steady_clock::time_point since_;
+};
+
 }  // namespace
+
+OsStatus check_replacement_target(const std::string& name, const std::string& local_temporary,
+                                  const std::vector<std::string>& run_files) {
+    Descriptor directory;
+    std::string target;
+    struct stat old {}, here{};
+    bool exists = false, local = false;
+    OsStatus found = find_target(name, directory, target, old, exists);
+    if (!found.ok) return found;
+    return refuse_run_files(directory.get(), target, exists ? &old : nullptr, local_temporary, run_files, here, local);
+}
 
 OsStatus open_replacement(const std::string& name, const std::string& local_temporary, OsHandle& file,
                           Replacement& replacement, const std::vector<std::string>& run_files) {
@@ -243,19 +303,11 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
     // opened at the start, by open_stream_target).
     if (exists && !S_ISREG(old.st_mode)) return OsStatus::failure(error_access_denied);
 
-    // The new file is made beside its target, to be renamed there.
-    Descriptor host(posix::open_directory_itself(AT_FDCWD, "."));
-    struct stat here {
-    }, there{};
-    if (host.get() < 0 || posix::sys_fstat(host.get(), &here) != 0 || posix::sys_fstat(directory.get(), &there) != 0)
-        return posix::errno_status();
-    bool local = same_file(here, there);
-    // A link that leads onto the run's own files would have the report
-    // renamed onto one of them, and then removed with it.
-    std::vector<std::string> own = run_files;
-    own.push_back(local_temporary);
-    if (is_run_file(host.get(), local, target, exists ? &old : nullptr, own))
-        return OsStatus::failure(error_access_denied);
+    struct stat here {};
+    bool local = false;
+    OsStatus allowed = refuse_run_files(directory.get(), target, exists ? &old : nullptr, local_temporary, run_files,
+                                        here, local);
+    if (!allowed.ok) return allowed;
 
     Descriptor held;
     if (exists) {
@@ -330,32 +382,58 @@ OsStatus open_stream_target(const std::string& name, OsHandle& stream, bool& is_
     OsStatus found = find_target(name, directory, target, old, exists);
     if (!found.ok || !exists || S_ISREG(old.st_mode) || S_ISDIR(old.st_mode)) return found;
     // Opened without waiting for a reader: with none there, the open fails
-    // at once. Then blocking, so that a report longer than the pipe holds
-    // waits for its reader as any writer would.
+    // at once. It stays so: write_to_stream waits for room itself, within
+    // a bound, so that a reader that never reads cannot hold the run.
     Descriptor held(
         posix::sys_openat(directory.get(), target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0));
     if (held.get() < 0) return posix::errno_status();
-    if (posix::sys_flock(held.get(), LOCK_EX | LOCK_NB) != 0 || posix::sys_make_blocking(held.get()) != 0)
-        return posix::errno_status();
+    if (posix::sys_flock(held.get(), LOCK_EX | LOCK_NB) != 0) return posix::errno_status();
     stream.value = held.take();
     posix::note_open_file(static_cast<int>(stream.value));
     is_stream = true;
     return OsStatus::success();
 }
 
-OsStatus wait_until_taken(OsHandle stream) {
+OsStatus write_to_stream(OsHandle stream, const char* data, std::size_t size, int patience_ms) {
+    int fd = static_cast<int>(stream.value);
+    StreamPatience patience(patience_ms);
+    while (size > 0) {
+        ssize_t put = posix::sys_write(fd, data, size);
+        if (put > 0) {
+            data += put;
+            size -= static_cast<std::size_t>(put);
+            patience.renew();
+            continue;
+        }
+        if (put < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) return posix::errno_status();
+        if (patience.over()) return OsStatus::failure(error_sem_timeout);
+        // Room in the pipe, or its reader gone (then the write says so).
+        pollfd room{fd, POLLOUT, 0};
+        poll(&room, 1, patience.poll_ms());
+    }
+    return OsStatus::success();
+}
+
+OsStatus wait_until_taken(OsHandle stream, int patience_ms) {
     int fd = static_cast<int>(stream.value);
     struct stat info {};
     if (posix::sys_fstat(fd, &info) != 0) return posix::errno_status();
     // A device takes what is written as it is written.
     if (!S_ISFIFO(info.st_mode)) return OsStatus::success();
-    for (;;) {
+    StreamPatience patience(patience_ms);
+    for (int before = -1;;) {
         int unread = 0;
         if (posix::sys_unread_bytes(fd, unread) != 0) return posix::errno_status();
         if (unread == 0) return OsStatus::success();
-        // The reader left with bytes still in the pipe: they are lost.
+        if (before < 0 || unread < before) patience.renew();
+        before = unread;
+        if (patience.over()) return OsStatus::failure(error_sem_timeout);
         pollfd ends{fd, 0, 0};
-        if (poll(&ends, 1, 20) > 0 && (ends.revents & POLLERR)) return OsStatus::failure(error_gen_failure);
+        if (poll(&ends, 1, std::min(20, patience.poll_ms())) > 0 && (ends.revents & POLLERR)) {
+            // The reader has closed: whole when it took every byte first.
+            if (posix::sys_unread_bytes(fd, unread) != 0) return posix::errno_status();
+            return unread == 0 ? OsStatus::success() : OsStatus::failure(error_gen_failure);
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/posix/errno_mapping.h"
+#include "platform/posix/root_rule.h"
 #include "platform/posix/system_calls.h"
 
 namespace ketrav::platform::posix {
@@ -14,13 +15,22 @@ namespace {
 
 OsStatus walk_parts(int start, const std::string& path, std::size_t end, Descriptor& directory, int& links_left);
 
+// A run of root's goes through no directory another user may change, but
+// as a sticky directory lets them (find_target asks more of the last).
+OsStatus trusted_by_run(int directory) {
+    if (geteuid() != 0) return OsStatus::success();
+    struct stat info {};
+    if (sys_fstat(directory, &info) != 0) return errno_status();
+    return root_may_pass(info) ? OsStatus::success() : OsStatus::failure(error_access_denied);
+}
+
 // Goes from `directory` into its part `part`: the directory itself, or
 // where a link of this user's or root's leads.
 OsStatus enter(Descriptor& directory, const std::string& part, int& links_left) {
     int fd = open_directory_itself(directory.get(), part.c_str());
     if (fd >= 0) {
         directory.reset(fd);
-        return OsStatus::success();
+        return trusted_by_run(fd);
     }
     // O_NOFOLLOW meets a link as ELOOP (ENOTDIR with O_DIRECTORY on some
     // systems, EMLINK on others); anything else is the answer itself.
@@ -44,6 +54,8 @@ OsStatus walk_parts(int start, const std::string& path, std::size_t end, Descrip
     bool absolute = !path.empty() && path.front() == '/';
     directory.reset(open_directory_itself(absolute ? AT_FDCWD : start, absolute ? "/" : "."));
     if (directory.get() < 0) return errno_status();
+    OsStatus trusted = trusted_by_run(directory.get());
+    if (!trusted.ok) return trusted;
     for (std::size_t from = 0; from < end;) {
         std::size_t slash = path.find('/', from);
         if (slash == std::string::npos || slash > end) slash = end;

@@ -33,10 +33,11 @@ bool move_to(int fd, int target) {
     return true;
 }
 
-// In a new stage: signals as a program started afresh has them, and the
-// stage ends with cmd, however cmd ends.
+// In a new stage: signals as a program started afresh has them (the
+// console's breaks as cmd has them: ignored when its starter ignores them),
+// and the stage ends with cmd, however cmd ends.
 bool start_afresh(pid_t cmd) {
-    for (int signal : {SIGINT, SIGQUIT, SIGHUP, SIGTERM, SIGXFSZ, SIGPIPE}) std::signal(signal, SIG_DFL);
+    for (int signal : {SIGTERM, SIGXFSZ, SIGPIPE}) std::signal(signal, SIG_DFL);
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);

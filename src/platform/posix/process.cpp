@@ -66,12 +66,19 @@ OsStatus create_process(const ProcessStart& start, ProcessHandles& started) {
         int claim = static_cast<int>(start.claim.value);
         posix_spawn_file_actions_adddup2(&actions, claim, claim);
     }
-    // The child starts as Windows starts one: no signal ignored or blocked
-    // because this program ignores the console's.
+    // The child starts as Windows starts one: no signal blocked, every one
+    // at its default but the console's breaks (interrupt, quit, hang-up),
+    // which it ignores when this program does, as a console's child shares
+    // its parent's console: a break sent to the whole group reaches the
+    // helpers as it reaches the program, and changes nothing.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t every_signal, none;
     sigfillset(&every_signal);
+    for (int signal : {SIGINT, SIGQUIT, SIGHUP}) {
+        struct sigaction now {};
+        if (sigaction(signal, nullptr, &now) == 0 && now.sa_handler == SIG_IGN) sigdelset(&every_signal, signal);
+    }
     sigemptyset(&none);
     posix_spawnattr_setsigdefault(&attributes, &every_signal);
     posix_spawnattr_setsigmask(&attributes, &none);

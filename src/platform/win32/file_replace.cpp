@@ -72,6 +72,11 @@ OsStatus copy_settings(const std::string& from, const std::string& to) {
 
 }  // namespace
 
+// The name is the file: it leads onto none of the run's other files.
+OsStatus check_replacement_target(const std::string&, const std::string&, const std::vector<std::string>&) {
+    return OsStatus::success();
+}
+
 OsStatus open_replacement(const std::string& name, const std::string& local_temporary, OsHandle& file,
                           Replacement& replacement, const std::vector<std::string>&) {
     file = OsHandle{};
@@ -160,6 +165,8 @@ OsStatus open_stream_target(const std::string&, OsHandle& stream, bool& is_strea
     return OsStatus::success();
 }
 
-OsStatus wait_until_taken(OsHandle) { return OsStatus::success(); }
+OsStatus write_to_stream(OsHandle, const char*, std::size_t, int) { return OsStatus::failure(error_invalid_handle); }
+
+OsStatus wait_until_taken(OsHandle, int) { return OsStatus::success(); }
 
 }  // namespace ketrav::platform

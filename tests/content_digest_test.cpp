@@ -12,8 +12,8 @@ using ketrav::services::ContentDigest;
 
 namespace {
 
-std::uint64_t digest_in_pieces(const std::string& bytes, std::mt19937& random) {
-    ContentDigest digest;
+std::uint64_t digest_in_pieces(const std::string& bytes, std::mt19937& random, std::uint64_t key = 0) {
+    ContentDigest digest(key);
     for (std::size_t at = 0; at < bytes.size();) {
         std::size_t piece = std::min<std::size_t>(random() % 20, bytes.size() - at);
         digest.add(reinterpret_cast<const unsigned char*>(bytes.data() + at), piece);
@@ -47,6 +47,27 @@ TEST(ContentDigest, SameBytesAnyPiecesOtherBytesOtherDigest) {
         EXPECT_NE(digest_in_pieces(*balanced, random), digest_in_pieces(plain, random));
     // Two words swapped.
     EXPECT_NE(digest_in_pieces("AAAABBBBCCCCDDDD", random), digest_in_pieces("CCCCDDDDAAAABBBB", random));
+}
+
+// Changes aimed at the sums: a top bit flipped in words 2^16 words apart
+// (whose weights differ by 2^16), and in four words in a row. With fixed
+// mixing each flip adds one of two known amounts, and such flips cancel for
+// about every other content; under a run's key none may.
+TEST(ContentDigest, ChangesAimedAtTheSumsDoNotCancelUnderAKey) {
+    std::mt19937_64 random(7);
+    std::mt19937 pieces(7);
+    for (int trial = 0; trial < 24; ++trial) {
+        std::string bytes((65536 + 4) * 4, '\0');
+        for (char& byte : bytes) byte = static_cast<char>(0x20 + random() % 0x5F);
+        std::uint64_t key = random();
+        std::uint64_t whole = digest_in_pieces(bytes, pieces, key);
+        EXPECT_NE(digest_in_pieces(bytes, pieces, key ^ 1), whole) << trial;
+        std::string far = bytes, in_a_row = bytes;
+        for (std::size_t word : {std::size_t{0}, std::size_t{65536}}) far[word * 4 + 3] ^= '\x80';
+        for (std::size_t word = 0; word < 4; ++word) in_a_row[word * 4 + 3] ^= '\x80';
+        EXPECT_NE(digest_in_pieces(far, pieces, key), whole) << trial;
+        EXPECT_NE(digest_in_pieces(in_a_row, pieces, key), whole) << trial;
+    }
 }
 
 }  // namespace

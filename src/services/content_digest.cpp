@@ -12,12 +12,16 @@ std::uint32_t little_endian_word(const unsigned char* bytes) {
            static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
-// A word mixed with its place: a multiplication and a shift make the result
-// of a change depend on every bit of the word, so that the changes of two
-// words cannot be chosen to cancel in the sums, and the place makes a word
-// moved elsewhere another word.
+// A word mixed with its keyed place. The first shift brings the high bits
+// down before the multiplication, so that no bit's change passes through
+// it as one known sum (a top bit flipped is 2^31 added, whatever the word);
+// the multiplication and the second shift then make the change of the
+// result depend on every bit of the unknown word and key, so that no choice
+// of changes made without the key cancels in the sums but by chance.
 inline std::uint32_t mixed(std::uint32_t word, std::uint32_t place) {
-    std::uint32_t value = (word ^ place) * 0x9E3779B1u;
+    std::uint32_t value = word ^ place;
+    value ^= value >> 16;
+    value *= 0x7FEB352Du;
     return value ^ (value >> 15);
 }
 
@@ -32,6 +36,9 @@ std::uint32_t spread(std::uint32_t value) {
 }
 
 }  // namespace
+
+ContentDigest::ContentDigest(std::uint64_t key)
+    : sum_(static_cast<std::uint32_t>(key >> 32)), key_(key), place_(static_cast<std::uint32_t>(key)) {}
 
 void ContentDigest::add_words(const unsigned char* bytes, std::size_t pairs) {
     // Few registers on a 32-bit PC: one sum and one sum of sums, two words

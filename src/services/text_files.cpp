@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/secret_number.h"
 #include "services/file_table.h"
 #include "services/run_time_errors.h"
 #include "services/service_locks.h"
@@ -167,6 +168,8 @@ int open_in_slot(const std::string& given_name, Slot slot, FileMode mode, bool c
     if (!typed.ok) return abandon_open(file, code_of(typed));
     file->kind = kind;
     file->checked = checked;
+    // A key of this open's alone, before the first block is read into it.
+    if (checked) file->bytes_read = ContentDigest(platform::secret_number());
 
     if (kind == platform::FileKind::disk) {
         if (mode == FileMode::writing) {
@@ -440,7 +443,7 @@ bool still_holds_the_bytes_read(Slot slot) {
     // stamps say: a file system may keep whole seconds, and a writer may put
     // a stamp back. The same bytes, or the file changed under the reader.
     static unsigned char again[65536];
-    ContentDigest now;
+    ContentDigest now(file->bytes_read.key());
     const std::uint64_t length = file->bytes_read.length();
     while (now.length() < length) {
         std::uint64_t left = length - now.length();

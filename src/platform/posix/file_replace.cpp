@@ -11,7 +11,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #ifdef __linux__
-#include <sys/random.h>
 #include <sys/xattr.h>
 #endif
 
@@ -25,6 +24,7 @@
 #include <vector>
 
 #include "platform/posix/errno_mapping.h"
+#include "platform/secret_number.h"
 #include "platform/posix/file_io.h"
 #include "platform/posix/path_walk.h"
 #include "platform/posix/paths.h"
@@ -52,24 +52,10 @@ std::string host_prefix(const struct stat& host) {
     return prefix;
 }
 
-// 64 bits no other user can foresee: the system's random source, or where
-// it gives none, the clock, the process and a count mixed.
-std::uint64_t unforeseeable_number() {
-    static std::uint64_t count = 0;
-    std::uint64_t number = 0;
-#ifdef __linux__
-    if (getrandom(&number, sizeof number, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof number)) return number;
-#endif
-    number = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-             (static_cast<std::uint64_t>(getpid()) << 32) ^ ++count * 0x9E3779B97F4A7C15ull;
-    number ^= number >> 31;
-    return number * 0xBF58476D1CE4E5B9ull;
-}
-
 std::string unforeseeable_name(const std::string& prefix) {
     char name[64];
     std::snprintf(name, sizeof name, "%s%016llx.tmp", prefix.c_str(),
-                  static_cast<unsigned long long>(unforeseeable_number()));
+                  static_cast<unsigned long long>(secret_number()));
     return name;
 }
 

@@ -689,6 +689,19 @@ TEST_F(EndToEnd, AStoppedRunLeavesTheOldReportAndNoHelperBehind) {
         EXPECT_EQ(lock.st_mode & 0777, 0644u) << signal;
     }
 
+    // A break, a hang-up and a quit sent to the run's whole process group
+    // (a terminal's Ctrl-C, its closing) while the sort runs reach the
+    // helpers too, which ignore them as the program does: 0, the new report.
+    fs::copy_file(built + "sort", "bin/real-sort");
+    write_bytes("bin/sort", "#!/bin/sh\necho $$ > sort.pid\nsleep 0.5\nexec \"$(dirname \"$0\")/real-sort\" \"$@\"\n");
+    fs::remove("sort.pid");
+    std::string group =
+        "trap \"\" INT HUP QUIT; bin/ketrav T & run=$!; i=0; while [ ! -s sort.pid ] && [ $i -lt 300 ]; do "
+        "sleep 0.1; i=$((i+1)); done; kill -INT 0; kill -HUP 0; kill -QUIT 0; wait $run; echo $? > run.status";
+    ASSERT_EQ(std::system(("setsid -w sh -c '" + group + "'").c_str()), 0);
+    EXPECT_EQ(read_bytes("run.status"), "0\n");
+    EXPECT_NE(read_bytes("KetRAV.Rpt").find("AREA59 "), std::string::npos);
+
     // SIGTERM in the program's very first moments ends it with 255 too:
     // one sent before the program could take it (held blocked over the
     // exec here) is taken as soon as it can be, never a signal death and
@@ -818,6 +831,14 @@ TEST_F(EndToEnd, PlantedLinksAreNeverFollowedAndOwnReportLinksAre) {
             EXPECT_FALSE(fs::exists(fs::symlink_status(name))) << own << ": " << name;
     }
 
+    // What such a link leads to is no leftover of the run's: it stays.
+    fs::remove("KetRAV.Rpt");
+    write_bytes("KetRAV1.txt", "the sysop's");
+    fs::create_symlink("KetRAV1.txt", "KetRAV.Rpt");
+    EXPECT_EQ(run_ketrav("").exit_code, 1);
+    EXPECT_EQ(read_bytes("KetRAV1.txt"), "the sysop's");
+    fs::remove("KetRAV1.txt");
+
     // With the report in the host directory, the new one's temporary name
     // is there: a link planted under it goes too.
     fs::remove("KetRAV.Rpt");
@@ -884,6 +905,36 @@ TEST_F(EndToEnd, TheNewReportKeepsWhatTheSysopSet) {
         for (const char* left : {"KetRAV.lck", "KetRAV1.txt", "KetRAV2.txt", "KetRAV3.txt"})
             EXPECT_FALSE(exists(left)) << left;
         EXPECT_TRUE(fs::is_fifo("KetRAV.Rpt"));
+    }
+
+    // A delivery stopped and continued midway (Ctrl-Z and fg) goes on where
+    // it stopped: 0 and the whole report.
+    write_bytes("logs/qtoss.log", log);
+    for (int round = 0; round < 3; ++round) {
+        fs::remove("posted");
+        // The reader takes one page, so that the run is stopped in a write
+        // that has put some of its piece into the pipe, and no more.
+        status = std::system(("timeout 20 sh -c 'exec 3<KetRAV.Rpt; dd bs=4096 count=1 <&3 > posted 2>/dev/null; "
+                              "sleep 0.8; cat <&3 >> posted' & sleep 0.2; '" +
+                              program +
+                              "' T & k=$!; i=0; while [ ! -s posted ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i+1)); "
+                              "done; sleep 0.2; kill -STOP $k; sleep 0.1; kill -CONT $k; wait $k; s=$?; wait; exit $s")
+                                 .c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << " " << round;
+        EXPECT_NE(read_bytes("posted").find("    Total Messages =   2,000" + crlf), std::string::npos) << round;
+    }
+    // A reader that takes exactly the whole report and closes at once: 0,
+    // however soon it closes.
+    write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "AREA"));
+    const std::size_t report_size =
+        header("01-01-2026", "261201", "261201", std::string(40, ' ') + "T").size() + area_line.size() +
+        footer("      1").size();
+    for (int round = 0; round < 20; ++round) {
+        status = std::system(("timeout 20 head -c " + std::to_string(report_size) + " KetRAV.Rpt > posted & sleep 0.1; '" +
+                              program + "' T; s=$?; wait; exit $s")
+                                 .c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << " " << round;
+        EXPECT_EQ(read_bytes("posted").size(), report_size) << round;
     }
 
     // No reader at all: 1 before the log is read, so the sort never runs
@@ -1047,6 +1098,92 @@ TEST_F(EndToEnd, TheClaimHoldsThroughALinkAndInAClosedDirectory) {
     fs::permissions("closed", fs::perms::owner_all);
     EXPECT_NE(read_bytes("closed/KetRAV.Rpt").find("AREA "), std::string::npos);
     EXPECT_FALSE(exists("closed/KetRAV.lck"));
+}
+
+// Root in another user's directory runs as that user: the schedule goes
+// on and the report is that user's. In root's own directory, whatever
+// another user owns or may write on the way to what the run reads or
+// writes is refused with 1: no root-only byte reaches a report, and root
+// writes into no file of another user's. Root's rules need root to run.
+TEST_F(EndToEnd, RootActsAsTheOwnerAndTrustsNothingElse) {
+    namespace fs = std::filesystem;
+    if (geteuid() != 0) GTEST_SKIP() << "root's own rules: another user's directory needs root to run in";
+    write_bytes("secret", import_line("261201 10:00:00", "SECRET"));
+    ASSERT_EQ(chmod("secret", 0600), 0);
+    fs::create_directory("programs");
+    for (const char* name : {"ketrav", "cmd", "sort"})
+        fs::copy_file(ketrav::testing::program_path(name), std::string("programs/") + name);
+    ASSERT_EQ(std::system("chmod -R o+rx programs && chmod o+x ."), 0);
+    const std::string program = fs::absolute("programs/ketrav").string();
+    const std::string secret = fs::absolute("secret").string();
+    auto make_host = [&](const std::string& host, mode_t mode, uid_t owner, gid_t group) {
+        fs::create_directories(host + "/logs");
+        write_bytes(host + "/logs/qtoss.log", import_line("261201 10:00:00", "AREA"));
+        ASSERT_EQ(chown(host.c_str(), owner, group), 0);
+        ASSERT_EQ(chmod(host.c_str(), mode), 0);
+    };
+    auto run_in = [&](const std::string& host) { return exit_status_of("cd " + host + " && '" + program + "' T"); };
+    auto holds_secret = [&](const std::string& host) {
+        return read_bytes(host + "/KetRAV.Rpt").find("SECRET") != std::string::npos;
+    };
+
+    // The tosser's own logs/ in root's directory, its log a link to a
+    // root-only file, or its own file.
+    make_host("tossers-logs", 0755, 0, 0);
+    ASSERT_EQ(chown("tossers-logs/logs", 65534, 65534), 0);
+    fs::remove("tossers-logs/logs/qtoss.log");
+    fs::create_symlink(secret, "tossers-logs/logs/qtoss.log");
+    ASSERT_EQ(lchown("tossers-logs/logs/qtoss.log", 65534, 65534), 0);
+    EXPECT_EQ(run_in("tossers-logs"), 1);
+    EXPECT_FALSE(exists("tossers-logs/KetRAV.Rpt"));
+    ASSERT_EQ(chown("tossers-logs/logs", 0, 0), 0);
+    EXPECT_EQ(run_in("tossers-logs"), 1);
+    EXPECT_FALSE(exists("tossers-logs/KetRAV.Rpt"));
+
+    // A directory its group may write (2775), whose member names the secret.
+    make_host("group-written", 02775, 0, 65534);
+    write_bytes("group-written/ketrav.ini", secret + crlf);
+    EXPECT_EQ(run_in("group-written"), 1);
+    EXPECT_FALSE(exists("group-written/KetRAV.Rpt"));
+
+    // A sticky directory every user may write, a report planted there for
+    // every user to read, and an ini of a user's naming the secret.
+    make_host("sticky", 01777, 0, 0);
+    write_bytes("sticky/ketrav.ini", secret + crlf);
+    write_bytes("sticky/KetRAV.Rpt", "planted");
+    ASSERT_EQ(std::system("chown 65534:65534 sticky/ketrav.ini sticky/KetRAV.Rpt && chmod 0666 sticky/KetRAV.Rpt"), 0);
+    EXPECT_EQ(run_in("sticky"), 1);
+    EXPECT_EQ(read_bytes("sticky/KetRAV.Rpt"), "planted");
+    ASSERT_EQ(chmod("sticky", 0755), 0);
+    fs::remove("sticky/ketrav.ini");
+    EXPECT_EQ(run_in("sticky"), 1);  // the user's report stays the user's
+    EXPECT_EQ(read_bytes("sticky/KetRAV.Rpt"), "planted");
+
+    // Root's cron line in the user's directory: the user's run, made as the
+    // user, with the user's report; a root-only file named there is not
+    // read (the user may not).
+    // A report of root's left there keeps no group access the user cannot
+    // give: root's group could not read it, the user's may not now.
+    make_host("users", 0755, 65534, 65534);
+    ASSERT_EQ(std::system("chown -R 65534:65534 users/logs"), 0);
+    write_bytes("users/KetRAV.Rpt", "root's");
+    ASSERT_EQ(chmod("users/KetRAV.Rpt", 0640), 0);
+    EXPECT_EQ(run_in("users"), 0);
+    struct stat report {};
+    ASSERT_EQ(stat("users/KetRAV.Rpt", &report), 0);
+    EXPECT_EQ(report.st_uid, 65534u);
+    EXPECT_EQ(report.st_mode & 0777, 0600u);
+    EXPECT_NE(read_bytes("users/KetRAV.Rpt").find("AREA "), std::string::npos);
+    write_bytes("users/ketrav.ini", secret + crlf);
+    EXPECT_EQ(run_in("users"), 1);
+    EXPECT_FALSE(holds_secret("users"));
+    for (const char* host : {"tossers-logs", "group-written", "sticky", "users"})
+        EXPECT_FALSE(exists(std::string(host) + "/KetRAV.lck")) << host;
+
+    // And in root's own safe directory, root's run as ever.
+    make_host("roots", 0755, 0, 0);
+    EXPECT_EQ(run_in("roots"), 0);
+    EXPECT_NE(read_bytes("roots/KetRAV.Rpt").find("AREA "), std::string::npos);
 }
 
 TEST_F(EndToEnd, LogThatIsADeviceReadsAsEmpty) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <set>
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -279,6 +280,30 @@ TEST(PlatformFind, ADirectorySwappedForALinkUnderTheWalkIsNeverFollowed) {
     }
     EXPECT_EQ(read_bytes("secret/traffic.rpt"), "root's");
     EXPECT_EQ(std::distance(fs::directory_iterator("secret"), fs::directory_iterator()), 1);
+}
+
+// A posting pipe's reader that holds it open and takes nothing is given up
+// within the patience asked for, whether the pipe is full or holds the
+// rest; one that takes every byte and closes gives success however soon.
+TEST(PlatformFind, AStreamReaderThatTakesNothingIsGivenUp) {
+    ScratchDirectory scratch;
+    ASSERT_EQ(mkfifo("posting", 0600), 0);
+    int reader = open("posting", O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    OsHandle stream;
+    bool is_stream = false;
+    ASSERT_TRUE(open_stream_target("posting", stream, is_stream).ok);
+    ASSERT_TRUE(is_stream);
+    std::string report(200000, 'r');
+    EXPECT_EQ(write_to_stream(stream, report.data(), report.size(), 200).error, error_sem_timeout);
+    EXPECT_EQ(wait_until_taken(stream, 200).error, error_sem_timeout);
+    // Every byte taken, then the reader gone: whole.
+    char taken[65536];
+    while (read(reader, taken, sizeof taken) > 0) {
+    }
+    close(reader);
+    EXPECT_TRUE(wait_until_taken(stream, 200).ok);
+    close_handle(stream);
 }
 #endif
 

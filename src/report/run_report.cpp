@@ -108,13 +108,13 @@ int run_report() {
     // A posting pipe is opened before the log is read: with no reader there,
     // the run stops before it does its work.
     // A report that leads onto one of the run's own files is refused before
-    // the leftovers go: what it leads to is no leftover.
-    bool whole = check_replacement_target(report_file, new_report_file, own_files()) == 0 && remove_leftovers() &&
-                 read_configuration(run) &&
+    // the leftovers go: what it leads to is no leftover, and stays.
+    bool report_allowed = check_replacement_target(report_file, new_report_file, own_files()) == 0;
+    bool whole = report_allowed && remove_leftovers() && read_configuration(run) &&
                  open_stream_target(report_file, report_stream_slot) == 0 && scan_records(run) &&
                  sort_area_records() && write_report(run, memory_failures_before);
     close_all();
-    delete_records_files();
+    if (report_allowed) delete_records_files();
     release_directory();
     return whole ? exit_whole_report : exit_report_not_whole;
 }

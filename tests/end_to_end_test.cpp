@@ -362,6 +362,17 @@ TEST_F(EndToEnd, ReportHeldOpenOrReadOnlyStaysAndEndsWithOne) {
     viewer.join();
     EXPECT_EQ(run.exit_code, 0);
     EXPECT_NE(run.report.find("AREA "), std::string::npos);
+
+    // A viewer that shares everything, polling the report while runs
+    // replace it: the runs' look at the report refuses none of its opens.
+    std::atomic<bool> stop{false};
+    int refused = 0, opened = 0;
+    std::thread poller([&] { ketrav::testing::poll_as_a_viewer("KetRAV.Rpt", stop, refused, opened); });
+    for (int round = 0; round < 5; ++round) EXPECT_EQ(run_ketrav("").exit_code, 0) << round;
+    stop = true;
+    poller.join();
+    EXPECT_EQ(refused, 0);
+    EXPECT_GT(opened, 0);
     write_bytes("KetRAV.Rpt", "held");
 #endif
 

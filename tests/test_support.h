@@ -1,6 +1,7 @@
 // Helpers shared by the tests: scratch directories, whole files, programs.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -30,6 +31,10 @@ bool exists(const std::filesystem::path& file);
 // Opens `file` as a viewer or a poster does on Windows, sharing reading and
 // writing, and holds it for `milliseconds`.
 void hold_as_a_reader(const std::filesystem::path& file, int milliseconds);
+// Opens and closes `file` again and again, as a viewer that shares
+// everything polls it, until `stop` is set; the opens that a sharing
+// violation refused, and those that succeeded, are counted.
+void poll_as_a_viewer(const std::filesystem::path& file, const std::atomic<bool>& stop, int& refused, int& opened);
 #endif
 void make_read_only(const std::filesystem::path& file, bool read_only);
 

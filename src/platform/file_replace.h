@@ -3,6 +3,7 @@
 // one, never a part of either, and never the old one's settings lost.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ struct Replacement {
     OsHandle old_file;      // the old file, held so that no open slips in before the rename (POSIX)
     std::string target;     // the target's name: in `directory` on POSIX, whole on Windows
     std::string temporary;  // the new file's name, the same way
+    bool waiting = false;                // whether it has waited for the old file's holder (Windows)
+    std::uint32_t waiting_since = 0;     // since when, in the system's milliseconds
 };
 
 // Opens for writing, with no sharing, a new file that is to take the place

@@ -6,7 +6,7 @@
 // its own choosing here: the name is the file, and the new one is written
 // beside it, so it can never land on the run's other files. A reader that
 // holds the old report a moment (a viewer, a posting tool) is waited out,
-// for a few seconds at most.
+// for a few seconds at most, all told.
 #include "platform/file_replace.h"
 
 #include "platform/call_table.h"
@@ -15,23 +15,44 @@
 namespace ketrav::platform {
 namespace {
 
-// How long a report held open by another program is waited for, and how
-// often it is tried meanwhile.
+// How long, all told, a replacement waits for a report another program
+// holds open, and how often it tries meanwhile.
 constexpr DWORD held_report_wait_ms = 5000;
 constexpr DWORD held_report_retry_ms = 100;
 
 // Runs `attempt` until it succeeds, fails otherwise than by the file being
-// held (sharing violation; access denied, which a delete pending or a
-// reader's open can give a move), or the wait is over.
+// held (the sharing violation), or the replacement's one wait is over: its
+// time is elapsed time, from the first refusal the replacement met, so the
+// check and the move share it.
 template <typename Attempt>
-OsStatus waiting_out_readers(Attempt attempt) {
+OsStatus waiting_out_readers(Replacement& replacement, Attempt attempt) {
     OsStatus status = attempt();
-    for (DWORD waited = 0; !status.ok && waited < held_report_wait_ms; waited += held_report_retry_ms) {
-        if (status.error != error_sharing_violation && status.error != error_access_denied) break;
+    while (!status.ok && status.error == error_sharing_violation) {
+        DWORD now = GetTickCount();
+        if (!replacement.waiting) {
+            replacement.waiting = true;
+            replacement.waiting_since = now;
+        }
+        if (now - replacement.waiting_since >= held_report_wait_ms) break;
         Sleep(held_report_retry_ms);
         status = attempt();
     }
     return status;
+}
+
+// Opens the old report as the move will need it (for deletion), sharing
+// everything a viewer may share, and closes it at once: the sharing
+// violation when another program holds it without sharing its deletion;
+// access denied when its access list refuses the deletion, for good. A
+// viewer's own open is never refused because of it.
+OsStatus open_as_the_move_will(const std::string& name) {
+    return win32::guarded([&] {
+        HANDLE old = CreateFileA(name.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (old == INVALID_HANDLE_VALUE) return false;
+        CloseHandle(old);
+        return true;
+    });
 }
 
 std::string beside(const std::string& name, const std::string& file) {
@@ -88,17 +109,10 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return OsStatus::failure(error_access_denied);
     if (attributes != INVALID_FILE_ATTRIBUTES) {
-        // An open elsewhere holds the old report: the sharing violation, as
-        // the rename would meet it.
-        HANDLE old = INVALID_HANDLE_VALUE;
-        OsStatus free = waiting_out_readers([&] {
-            return win32::guarded([&] {
-                old = CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-                return old != INVALID_HANDLE_VALUE;
-            });
-        });
+        // An open elsewhere that would refuse the rename holds the old
+        // report: waited out, a few seconds at most.
+        OsStatus free = waiting_out_readers(replacement, [&] { return open_as_the_move_will(name); });
         if (!free.ok) return free;
-        CloseHandle(old);
     }
     std::string temporary = beside(name, local_temporary);
     // What a killed run left goes first; the claim on the directory keeps
@@ -139,13 +153,20 @@ OsStatus complete_replacement(OsHandle file, Replacement& replacement) {
         // security (on some systems) as well as the move: both are waited
         // out together.
         std::string target = full_path(replacement.target), temporary = full_path(replacement.temporary);
-        status = waiting_out_readers([&] {
+        status = waiting_out_readers(replacement, [&] {
             OsStatus step = old_there ? copy_settings(replacement.target, replacement.temporary) : OsStatus::success();
             if (!step.ok) return step;
-            return win32::guarded([&] {
+            OsStatus moved = win32::guarded([&] {
                 return MoveFileExA(temporary.c_str(), target.c_str(),
                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
             });
+            // A move refused while another program has the report open (even
+            // one that shares everything) is waited out like a held report;
+            // a refusal of the access list is final.
+            if (moved.ok || moved.error != error_access_denied || !old_there) return moved;
+            OsStatus again = open_as_the_move_will(replacement.target);
+            return again.ok || again.error == error_sharing_violation ? OsStatus::failure(error_sharing_violation)
+                                                                      : moved;
         });
     }
     if (!status.ok) DeleteFileA(replacement.temporary.c_str());

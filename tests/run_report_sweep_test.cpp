@@ -8,9 +8,22 @@
 // otherwise, and then the old report is there byte for byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <iostream>
+#include <map>
 #include <set>
 #include <sstream>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "fault_countdown.h"
 #include "platform/call_table.h"
@@ -149,6 +162,301 @@ void check(const Outcome& outcome, const std::string& what, bool clean_up_may_fa
     }
 }
 
+
+#ifndef _WIN32
+// Power cuts. The run's disk changes are recorded through the call table;
+// after each one the states a file system may bring back after a cut there
+// are built, each by a persistence model:
+// - in order: every change up to the cut, as made;
+// - directory changes forced only by the directory's own flush (or a flush
+//   of the whole file system), any prefix of those made since; a file's
+//   data, size and mode only by its own flush, each either as forced or
+//   as it stands;
+// - the same, where a file's unforced data may read as zeros.
+// In each state the report is the old one or the new one, byte for byte
+// and with its mode, and after an exit 0 the new one; the next run on the
+// state ends 0 with the whole report and leaves nothing of the crashed run.
+struct CutFile {
+    std::string data, forced_data;
+    unsigned mode = 0, forced_mode = 0;
+};
+using Entries = std::map<std::string, ino_t>;
+struct CutFolder {
+    Entries forced;
+    std::vector<Entries> since;  // the entries after each change not yet forced
+    const Entries& now() const { return since.empty() ? forced : since.back(); }
+};
+struct DiskState {
+    std::map<ino_t, CutFile> files;
+    std::map<ino_t, CutFolder> folders;
+};
+struct DiskRecord {
+    DiskState state;
+    std::map<int, ino_t> descriptors;
+    std::map<int, std::size_t> positions;
+    ino_t host = 0;
+    std::vector<DiskState> cuts;  // the state after each change
+};
+DiskRecord* recording = nullptr;
+
+// The folders of the host and its posting directory, every regular file in
+// them forced.
+DiskState state_on_disk(const std::vector<std::string>& folders) {
+    DiskState state;
+    for (const std::string& folder : folders) {
+        struct stat info {};
+        lstat(folder.c_str(), &info);
+        CutFolder& cut = state.folders[info.st_ino];
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            struct stat file {};
+            if (lstat(entry.path().c_str(), &file) != 0 || !S_ISREG(file.st_mode)) continue;
+            cut.forced[entry.path().filename().string()] = file.st_ino;
+            std::string data = read_bytes(entry.path());
+            state.files[file.st_ino] = CutFile{data, data, file.st_mode & 0777u, file.st_mode & 0777u};
+        }
+    }
+    return state;
+}
+
+CutFolder* folder_of(DiskRecord& record, std::intptr_t handle) {
+    ino_t folder = handle == AT_FDCWD ? record.host : record.descriptors.count(static_cast<int>(handle)) ?
+                                                      record.descriptors[static_cast<int>(handle)] : 0;
+    auto found = record.state.folders.find(folder);
+    return found == record.state.folders.end() ? nullptr : &found->second;
+}
+
+void change_entries(CutFolder* folder, const std::function<void(Entries&)>& change) {
+    if (!folder) return;
+    Entries entries = folder->now();
+    change(entries);
+    folder->since.push_back(entries);
+}
+
+void record_disk_change(const ketrav::platform::DiskChange& change) {
+    DiskRecord& record = *recording;
+    DiskState& state = record.state;
+    int fd = static_cast<int>(change.handle);
+    bool known = record.descriptors.count(fd) > 0;
+    CutFile* file = known && state.files.count(record.descriptors[fd]) ? &state.files[record.descriptors[fd]] : nullptr;
+    switch (change.call) {
+        case SystemCall::open_file: {
+            struct stat info {};
+            if (change.result < 0 || fstat(static_cast<int>(change.result), &info) != 0) return;
+            int opened = static_cast<int>(change.result);
+            record.descriptors[opened] = info.st_ino;
+            record.positions[opened] = 0;
+            CutFolder* folder = folder_of(record, change.handle);
+            bool made = (change.value & O_CREAT) && folder && change.name.find('/') == std::string::npos &&
+                        !folder->now().count(change.name);
+            if (!made) return;
+            state.files[info.st_ino] = CutFile{"", "", info.st_mode & 0777u, info.st_mode & 0777u};
+            change_entries(folder, [&](Entries& entries) { entries[change.name] = info.st_ino; });
+            break;
+        }
+        case SystemCall::write_file:
+            if (!file || change.result <= 0) return;
+            if (file->data.size() < record.positions[fd]) file->data.resize(record.positions[fd]);
+            file->data.replace(record.positions[fd], change.bytes.size(), change.bytes);
+            record.positions[fd] += change.bytes.size();
+            break;
+        case SystemCall::set_end_of_file:
+            if (!file || change.result != 0) return;
+            file->data.resize(static_cast<std::size_t>(change.value));
+            break;
+        case SystemCall::set_attributes:
+            if (!file || change.result != 0) return;
+            file->mode = static_cast<unsigned>(change.value) & 0777u;
+            break;
+        case SystemCall::rename_file:
+            if (change.result != 0) return;
+            change_entries(folder_of(record, change.handle), [&](Entries& entries) {
+                entries[change.to_name] = entries[change.name];
+                entries.erase(change.name);
+            });
+            break;
+        case SystemCall::delete_file:
+            if (change.result != 0) return;
+            change_entries(folder_of(record, change.handle), [&](Entries& entries) { entries.erase(change.name); });
+            break;
+        case SystemCall::sync_file: {
+            if (change.result != 0) return;
+            CutFolder* folder = folder_of(record, change.handle);
+            if (change.whole_file_system) {
+                for (auto& [ino, each] : state.folders) each = CutFolder{each.now(), {}};
+                for (auto& [ino, each] : state.files) each.forced_data = each.data, each.forced_mode = each.mode;
+            } else if (folder) {
+                *folder = CutFolder{folder->now(), {}};
+            } else if (file) {
+                file->forced_data = file->data;
+                file->forced_mode = file->mode;
+            }
+            break;
+        }
+        case SystemCall::close_handle:
+            record.descriptors.erase(fd);
+            return;
+        default:
+            return;
+    }
+    record.cuts.push_back(state);
+}
+
+// A host whose report is in `report_folder` under `report_name`, a link
+// there when that folder is another.
+struct CrashScenario {
+    std::string report_folder, report_name;
+    unsigned old_mode;
+    bool unlistable = false;  // the report's folder may be written but not listed (0300)
+};
+
+void set_up_scenario(const CrashScenario& scenario) {
+    set_up_host();
+    std::filesystem::remove("KetRAV.Rpt");
+    if (scenario.report_folder != ".") {
+        std::filesystem::create_directory(scenario.report_folder);
+        std::filesystem::create_symlink(scenario.report_folder + "/" + scenario.report_name, "KetRAV.Rpt");
+    }
+}
+
+std::string report_path(const CrashScenario& scenario) { return scenario.report_folder + "/" + scenario.report_name; }
+
+// The states a cut may leave, by model; each is checked by `check_state`.
+struct StateCounts {
+    int in_order = 0, directories_forced_alone = 0, unforced_data_zeros = 0;
+};
+
+// The host as the next run after a cut finds it: the same directories (a
+// host knows its leftovers elsewhere by its directory's identity), holding
+// what `state` kept, the report as `report_file`.
+void restore_host(const CrashScenario& scenario, const DiskState& state, const std::map<ino_t, std::string>& paths,
+                  ino_t report, const CutFile& report_file) {
+    chmod(scenario.report_folder.c_str(), 0755);
+    for (const std::string& folder : {std::string("."), scenario.report_folder})
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            if (entry.path().filename() != scenario.report_folder) std::filesystem::remove_all(entry.path());
+    set_up_scenario(scenario);
+    for (const auto& [ino, folder] : state.folders) {
+        for (const auto& [name, file] : folder.now()) {
+            if (!state.files.count(file)) continue;
+            std::string path = paths.at(ino) + "/" + name;
+            const CutFile& content = file == report ? report_file : state.files.at(file);
+            std::filesystem::remove(path);
+            write_bytes(path, content.data);
+            chmod(path.c_str(), content.mode);
+        }
+    }
+    if (scenario.unlistable) chmod(scenario.report_folder.c_str(), 0300);
+}
+
+// The report as each model may bring it back: `file` as it stands and as
+// last forced.
+std::vector<CutFile> reports_by_model(const CutFile& file, bool in_order, bool zeros) {
+    std::vector<CutFile> kinds;
+    if (in_order) return {file};
+    std::string data = file.data;
+    if (zeros)
+        data = file.forced_data + std::string(file.data.size() - std::min(file.data.size(), file.forced_data.size()), '\0');
+    std::vector<std::string> kept = {data};
+    if (!zeros) kept.push_back(file.forced_data);
+    for (const std::string& each : kept)
+        for (unsigned mode : {file.mode, file.forced_mode})
+            kinds.push_back(CutFile{each, file.forced_data, mode, file.forced_mode});
+    return kinds;
+}
+
+// Runs `scenario` once with its disk changes recorded, then checks every
+// state a cut may leave, and the next run on each.
+StateCounts check_power_cuts(const CrashScenario& scenario) {
+    StateCounts counts;
+    DiskRecord record;
+    ketrav::testing::ScratchDirectory scratch;
+    set_up_scenario(scenario);
+    const std::string report_there = report_path(scenario);
+    write_bytes(report_there, old_report);
+    chmod(report_there.c_str(), scenario.old_mode);
+    std::map<ino_t, std::string> folder_paths;
+    ino_t report_folder = 0;
+    for (const std::string& folder : {std::string("."), scenario.report_folder}) {
+        struct stat info {};
+        stat(folder.c_str(), &info);
+        folder_paths[info.st_ino] = folder;
+        if (folder == ".") record.host = info.st_ino;
+        if (folder == scenario.report_folder) report_folder = info.st_ino;
+    }
+    record.state = state_on_disk({".", scenario.report_folder});
+    record.cuts.push_back(record.state);
+    if (scenario.unlistable) chmod(scenario.report_folder.c_str(), 0300);
+    recording = &record;
+    ketrav::platform::observe_disk_changes(record_disk_change);
+    int exit_code = ketrav::report::run_report();
+    ketrav::platform::observe_disk_changes(nullptr);
+    recording = nullptr;
+    chmod(scenario.report_folder.c_str(), 0755);
+    const std::string new_report = read_bytes(report_there);
+    EXPECT_EQ(exit_code, 0);
+    EXPECT_EQ(undated(new_report), undated(clean_run().report));
+
+    std::set<std::string> runs_made;
+    for (std::size_t cut = 0; cut < record.cuts.size(); ++cut) {
+        const DiskState& state = record.cuts[cut];
+        bool after_exit = cut + 1 == record.cuts.size() && exit_code == 0;
+        // Each prefix of the report folder's unforced changes; the host's
+        // other changes, of the run's own files, as they stand.
+        const std::size_t unforced = state.folders.at(report_folder).since.size();
+        for (std::size_t kept = 0; kept <= unforced; ++kept) {
+            DiskState kept_state = state;
+            kept_state.folders.at(report_folder).since.resize(kept);
+            auto entry = kept_state.folders.at(report_folder).now().find(scenario.report_name);
+            std::ostringstream what;
+            what << report_there << ", cut after change " << cut << " keeping " << kept << " of " << unforced
+                 << " directory changes";
+            if (entry == kept_state.folders.at(report_folder).now().end() || !kept_state.files.count(entry->second)) {
+                ADD_FAILURE() << what.str() << ": no report";
+                continue;
+            }
+            const CutFile& file = kept_state.files.at(entry->second);
+            for (int model = 0; model < 3; ++model) {
+                bool in_order = model == 0, zeros = model == 2;
+                if (in_order && kept < unforced) continue;
+                for (const CutFile& seen : reports_by_model(file, in_order, zeros)) {
+                    ++(in_order ? counts.in_order : zeros ? counts.unforced_data_zeros : counts.directories_forced_alone);
+                    bool old_one = seen.data == old_report && seen.mode == scenario.old_mode;
+                    bool new_one = undated(seen.data) == undated(new_report) && seen.mode == scenario.old_mode;
+                    EXPECT_TRUE(new_one || (old_one && !after_exit))
+                        << what.str() << ", model " << model << ": a report of " << seen.data.size()
+                        << " bytes, mode " << std::oct << seen.mode << std::dec << (after_exit ? ", after exit 0" : "");
+                    // The next run, once for each state told apart by what it holds.
+                    std::ostringstream held;
+                    for (const auto& [ino, folder] : kept_state.folders)
+                        for (const auto& [name, inode] : folder.now())
+                            held << ino << "/" << name << "="
+                                 << (inode == entry->second ? seen.data + std::to_string(seen.mode)
+                                                            : kept_state.files.count(inode) ? kept_state.files.at(inode).data
+                                                                                            : "?")
+                                 << ";";
+                    if (!runs_made.insert(held.str()).second) continue;
+                    restore_host(scenario, kept_state, folder_paths, entry->second, seen);
+                    EXPECT_EQ(ketrav::report::run_report(), 0) << what.str() << ": the next run";
+                    chmod(scenario.report_folder.c_str(), 0755);
+                    EXPECT_EQ(undated(read_bytes(report_there)), undated(new_report)) << what.str() << ": the next run";
+                    for (const std::string& folder : {std::string("."), scenario.report_folder})
+                        for (const auto& left : std::filesystem::directory_iterator(folder)) {
+                            std::string name = left.path().filename().string();
+                            // A folder that cannot be listed keeps what a cut run left in it.
+                            bool kept_unlisted = scenario.unlistable && folder != "." && name.starts_with("KetRAV-");
+                            EXPECT_TRUE(name == "logs" || name == "ketrav.ini" || name == "KetRAV.Rpt" ||
+                                        name == scenario.report_name || name == scenario.report_folder ||
+                                        kept_unlisted)
+                                << what.str() << ": the next run left " << name;
+                        }
+                }
+            }
+        }
+    }
+    return counts;
+}
+#endif
+
 struct Fault {
     const char* name;
     ketrav::platform::OsError error;
@@ -208,5 +516,45 @@ TEST(RunReportSweepDeathTest, FatalCodeEndsWith255) {
             << "fatal at call " << nth;
     }
 }
+
+#ifndef _WIN32
+// Every state a power cut may leave holds the old report or the new one,
+// as the exit code says, and the next run on it ends 0 and clean: a plain
+// report, one linked into a posting directory, and one in a posting
+// directory its user may write but not list.
+TEST(crash_states, EveryCutLeavesTheOldOrTheNewReportAndTheNextRunClean) {
+    auto check = [](const CrashScenario& scenario) {
+        StateCounts counts = check_power_cuts(scenario);
+        std::cout << scenario.report_folder << (scenario.unlistable ? " (unlistable)" : "") << ": " << counts.in_order
+                  << " states in order, " << counts.directories_forced_alone
+                  << " with directories and files forced alone, " << counts.unforced_data_zeros
+                  << " with unforced data as zeros\n";
+        EXPECT_GT(counts.directories_forced_alone, counts.in_order);
+    };
+    check(CrashScenario{".", "KetRAV.Rpt", 0640});
+    check(CrashScenario{"posting", "traffic.rpt", 0644});
+    // A folder of mode 0300 can be listed by root all the same: the run on
+    // it is made in a child that has given up root's power over modes.
+    std::cout.flush();
+    std::fflush(stdout);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct rights[2] = {};
+        if (syscall(SYS_capget, &header, rights) == 0) {
+            rights[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+            syscall(SYS_capset, &header, rights);
+        }
+        check(CrashScenario{"posting", "traffic.rpt", 0644, true});
+        std::cout.flush();
+        std::fflush(stdout);
+        std::_Exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the folder that cannot be listed: " << status;
+}
+#endif
 
 }  // namespace

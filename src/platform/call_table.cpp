@@ -26,6 +26,7 @@ std::array<CallEntry, static_cast<int>(SystemCall::count)> call_table = {{
 }};
 
 std::atomic<int> handles_open{0};
+DiskObserver disk_observer = nullptr;
 
 }  // namespace
 
@@ -51,6 +52,18 @@ OsError intercept_call(SystemCall call, std::uint32_t& bytes) {
 OsError intercept_call(SystemCall call) {
     std::uint32_t unused = 0;
     return intercept_call(call, unused);
+}
+
+DiskObserver observe_disk_changes(DiskObserver observer) {
+    DiskObserver previous = disk_observer;
+    disk_observer = observer;
+    return previous;
+}
+
+bool disk_changes_observed() { return disk_observer != nullptr; }
+
+void tell_disk_change(const DiskChange& change) {
+    if (disk_observer) disk_observer(change);
 }
 
 void note_handle_opened() { ++handles_open; }

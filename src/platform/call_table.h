@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/os_status.h"
 
@@ -57,6 +58,30 @@ using CallHook = OsError (*)(SystemCall call, std::uint32_t& bytes);
 // returns what was there.
 CallHook swap_call_hook(SystemCall call, CallHook hook);
 void reset_call_hooks();
+
+// What a call did to what is on disk, told after the call was made: for a
+// test that builds the states a power cut may leave. The POSIX backend
+// tells every open (a descriptor's file, maybe made new), write, size set,
+// rename, removal, mode set, flush and close; Windows tells nothing, as its
+// replacement is one call that writes through.
+struct DiskChange {
+    SystemCall call;
+    std::intptr_t result = -1;        // what the call returned: a new descriptor for an open
+    std::intptr_t handle = -1;        // the file or directory the call was made on or in (-100: the current one)
+    std::string name;                 // the name opened, made, removed, or renamed from
+    std::intptr_t to_directory = -1;  // a rename's directory and name
+    std::string to_name;
+    std::string bytes;                // what a write wrote
+    std::int64_t value = 0;           // an open's flags, a size set, a mode set
+    bool whole_file_system = false;   // a flush of every file on the handle's file system
+};
+using DiskObserver = void (*)(const DiskChange& change);
+
+// Puts `observer` in place (nullptr: none), returning what was there.
+DiskObserver observe_disk_changes(DiskObserver observer);
+// Whether anyone observes; the backend builds no record otherwise.
+bool disk_changes_observed();
+void tell_disk_change(const DiskChange& change);
 
 // Handles the layer has opened and not yet closed: files, finds, processes.
 int open_handle_count();

@@ -44,11 +44,14 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
 OsStatus check_replacement_target(const std::string& name, const std::string& local_temporary,
                                   const std::vector<std::string>& run_files);
 
-// Flushes the new file to disk, gives it the old file's mode, owner, group
-// and extended attributes (those this user may set), puts it in the
-// target's place, and flushes the directory. The file's handle and the
-// replacement's end whatever the outcome; on a failure the new file is
-// removed and the old one stays exactly as it was.
+// Gives the new file the old file's mode, owner, group and extended
+// attributes (those this user may set), flushes it to disk with them, puts
+// it in the target's place, and forces that to disk (the directory, or on
+// POSIX its whole file system where the directory cannot be forced). The
+// file's handle and the replacement's end whatever the outcome; on a
+// failure before the move the new file is removed and the old one stays
+// exactly as it was; a move that cannot be forced to disk fails with the
+// new file in place.
 OsStatus complete_replacement(OsHandle file, Replacement& replacement);
 
 // Closes the new file and removes it; the old one stays as it was.

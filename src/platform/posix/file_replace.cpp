@@ -42,10 +42,22 @@ constexpr int temporary_attempts = 16;
 
 // The start of every temporary a host directory's runs make outside it:
 // the same for every run of one host, so the next run finds what a killed
-// one left, and different between hosts posting into one directory.
+// one left, and different between hosts posting into one directory. The
+// host is known by its inode and its birth time, which a reboot keeps (a
+// device number may not: a disk can come back under another), never by
+// its device.
 std::string host_prefix(const struct stat& host) {
+    std::uint64_t born_seconds = 0, born_nanoseconds = 0;
+#ifdef STATX_BTIME
+    struct statx birth {};
+    if (statx(AT_FDCWD, ".", 0, STATX_BTIME | STATX_INO, &birth) == 0 && (birth.stx_mask & STATX_BTIME) &&
+        birth.stx_ino == host.st_ino) {
+        born_seconds = static_cast<std::uint64_t>(birth.stx_btime.tv_sec);
+        born_nanoseconds = birth.stx_btime.tv_nsec;
+    }
+#endif
     std::uint64_t hash = 14695981039346656037ull;
-    for (std::uint64_t part : {static_cast<std::uint64_t>(host.st_dev), static_cast<std::uint64_t>(host.st_ino)})
+    for (std::uint64_t part : {static_cast<std::uint64_t>(host.st_ino), born_seconds, born_nanoseconds})
         for (int shift = 0; shift < 64; shift += 8) hash = (hash ^ ((part >> shift) & 0xFF)) * 1099511628211ull;
     char prefix[32];
     std::snprintf(prefix, sizeof prefix, "KetRAV-%016llx-", static_cast<unsigned long long>(hash));
@@ -71,9 +83,10 @@ bool is_generated_name(const std::string& name, const std::string& prefix) {
 }
 
 // Removes what killed runs of this host left in `directory`: names of the
-// shape this host's runs make, and only regular files of this user's. A
-// directory that cannot be listed keeps them; no run ever takes one for
-// its own.
+// shape this host's runs make, and only regular files of this user's that
+// no run holds (a run holds its temporary locked until it is in place, so
+// another host whose name happens to match loses nothing). A directory
+// that cannot be listed keeps them; no run ever takes one for its own.
 void remove_leftovers_of_host(int directory, const std::string& prefix) {
     int listed = posix::sys_openat(directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (listed < 0) return;
@@ -90,8 +103,12 @@ void remove_leftovers_of_host(int directory, const std::string& prefix) {
     posix::sys_closedir(listing);
     for (const std::string& name : leftovers) {
         struct stat info {};
-        if (posix::sys_fstatat(directory, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && info.st_uid == geteuid() &&
-            S_ISREG(info.st_mode))
+        if (posix::sys_fstatat(directory, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || info.st_uid != geteuid() ||
+            !S_ISREG(info.st_mode))
+            continue;
+        Descriptor leftover(
+            posix::sys_openat(directory, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0));
+        if (leftover.get() >= 0 && posix::sys_flock(leftover.get(), LOCK_EX | LOCK_NB) == 0)
             posix::sys_unlinkat(directory, name.c_str());
     }
 }
@@ -324,14 +341,16 @@ OsStatus complete_replacement(OsHandle file, Replacement& replacement) {
     int fd = static_cast<int>(file.value);
     int directory = static_cast<int>(replacement.directory.value);
     int old_file = static_cast<int>(replacement.old_file.value);
-    OsStatus status = posix::sys_fsync(fd) == 0 ? OsStatus::success() : posix::errno_status();
-    // The settings of the old file held, or of one that came since.
+    // The settings of the old file held, or of one that came since, go onto
+    // the new one before its data is forced, so that what the rename puts
+    // in place after a power cut has them too.
     struct stat old {};
     bool exists = replacement.old_file.valid()
                       ? posix::sys_fstat(old_file, &old) == 0
                       : posix::sys_fstatat(directory, replacement.target.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
                             S_ISREG(old.st_mode);
-    if (status.ok) status = copy_settings(old_file, exists ? &old : nullptr, fd);
+    OsStatus status = copy_settings(old_file, exists ? &old : nullptr, fd);
+    if (status.ok && posix::sys_fsync(fd) != 0) status = posix::errno_status();
     if (status.ok &&
         posix::sys_renameat(directory, replacement.temporary.c_str(), directory, replacement.target.c_str()) != 0)
         status = posix::errno_status();
@@ -339,13 +358,17 @@ OsStatus complete_replacement(OsHandle file, Replacement& replacement) {
         abandon_replacement(file, replacement);
         return status;
     }
-    // The rename itself on disk; a directory opened only to name files in
-    // cannot be flushed, and the report is in place either way.
-    posix::sys_fsync(directory);
+    // The rename itself on disk before the run may say the report is there.
+    // A directory opened only to name files in (one that cannot be listed)
+    // cannot be forced itself: its whole file system is, through the new
+    // file. Should neither be forced, the run says so, though the new
+    // report is in place.
+    OsStatus forced = OsStatus::success();
+    if (posix::sys_fsync(directory) != 0 && posix::sys_syncfs(fd) != 0) forced = posix::errno_status();
     // The new file is on disk and in place: a failed close loses nothing.
     close_handle(file);
     end_replacement(replacement);
-    return OsStatus::success();
+    return forced;
 }
 
 OsStatus abandon_replacement(OsHandle file, Replacement& replacement) {

@@ -27,6 +27,17 @@ bool refused(SystemCall call) {
     return true;
 }
 
+// Tells an observer what a call did, when one observes.
+template <typename Fill>
+void tell(SystemCall call, std::intptr_t result, Fill fill) {
+    if (!disk_changes_observed()) return;
+    DiskChange change;
+    change.call = call;
+    change.result = result;
+    fill(change);
+    tell_disk_change(change);
+}
+
 }  // namespace
 
 int injected_errno(OsError error) { return injected_errno_base + static_cast<int>(error & 0xFFFF); }
@@ -42,7 +53,14 @@ int sys_stat(const char* path, struct stat* info) { return refused(SystemCall::f
 int sys_lstat(const char* path, struct stat* info) { return refused(SystemCall::file_status) ? -1 : lstat(path, info); }
 
 int sys_open(const char* path, int flags, mode_t mode) {
-    return refused(SystemCall::open_file) ? -1 : open(path, flags, mode);
+    if (refused(SystemCall::open_file)) return -1;
+    int fd = open(path, flags, mode);
+    tell(SystemCall::open_file, fd, [&](DiskChange& change) {
+        change.handle = AT_FDCWD;
+        change.name = path;
+        change.value = flags;
+    });
+    return fd;
 }
 
 int sys_flock(int fd, int operation) { return refused(SystemCall::lock_file) ? -1 : flock(fd, operation); }
@@ -58,7 +76,15 @@ off_t sys_lseek(int fd, off_t offset, int whence) {
     return refused(SystemCall::set_file_pointer) ? -1 : lseek(fd, offset, whence);
 }
 
-int sys_ftruncate(int fd, off_t length) { return refused(SystemCall::set_end_of_file) ? -1 : ftruncate(fd, length); }
+int sys_ftruncate(int fd, off_t length) {
+    if (refused(SystemCall::set_end_of_file)) return -1;
+    int done = ftruncate(fd, length);
+    tell(SystemCall::set_end_of_file, done, [&](DiskChange& change) {
+        change.handle = fd;
+        change.value = length;
+    });
+    return done;
+}
 
 ssize_t sys_read(int fd, void* buffer, std::size_t size) {
     return refused(SystemCall::read_file) ? -1 : read(fd, buffer, size);
@@ -74,10 +100,20 @@ ssize_t sys_write(int fd, const void* data, std::size_t size) {
         errno = injected_errno(error);
         return -1;
     }
-    return write(fd, data, allowed < size ? allowed : size);
+    ssize_t put = write(fd, data, allowed < size ? allowed : size);
+    tell(SystemCall::write_file, put, [&](DiskChange& change) {
+        change.handle = fd;
+        if (put > 0) change.bytes.assign(static_cast<const char*>(data), static_cast<std::size_t>(put));
+    });
+    return put;
 }
 
-int sys_close(int fd) { return refused(SystemCall::close_handle) ? -1 : close(fd); }
+int sys_close(int fd) {
+    if (refused(SystemCall::close_handle)) return -1;
+    int done = close(fd);
+    tell(SystemCall::close_handle, done, [&](DiskChange& change) { change.handle = fd; });
+    return done;
+}
 
 DIR* sys_opendir(const char* path) { return refused(SystemCall::find_first) ? nullptr : opendir(path); }
 
@@ -96,10 +132,25 @@ int sys_closedir(DIR* listing) {
     return refuse ? -1 : result;
 }
 
-int sys_unlink(const char* path) { return refused(SystemCall::delete_file) ? -1 : unlink(path); }
+int sys_unlink(const char* path) {
+    if (refused(SystemCall::delete_file)) return -1;
+    int done = unlink(path);
+    tell(SystemCall::delete_file, done, [&](DiskChange& change) {
+        change.handle = AT_FDCWD;
+        change.name = path;
+    });
+    return done;
+}
 
 int sys_openat(int directory, const char* name, int flags, mode_t mode) {
-    return refused(SystemCall::open_file) ? -1 : openat(directory, name, flags, mode);
+    if (refused(SystemCall::open_file)) return -1;
+    int fd = openat(directory, name, flags, mode);
+    tell(SystemCall::open_file, fd, [&](DiskChange& change) {
+        change.handle = directory;
+        change.name = name;
+        change.value = flags;
+    });
+    return fd;
 }
 
 int sys_fstatat(int directory, const char* name, struct stat* info, int flags) {
@@ -111,16 +162,58 @@ ssize_t sys_readlinkat(int directory, const char* name, char* buffer, std::size_
 }
 
 int sys_renameat(int from_directory, const char* from, int to_directory, const char* to) {
-    return refused(SystemCall::rename_file) ? -1 : renameat(from_directory, from, to_directory, to);
+    if (refused(SystemCall::rename_file)) return -1;
+    int done = renameat(from_directory, from, to_directory, to);
+    tell(SystemCall::rename_file, done, [&](DiskChange& change) {
+        change.handle = from_directory;
+        change.name = from;
+        change.to_directory = to_directory;
+        change.to_name = to;
+    });
+    return done;
 }
 
 int sys_unlinkat(int directory, const char* name) {
-    return refused(SystemCall::delete_file) ? -1 : unlinkat(directory, name, 0);
+    if (refused(SystemCall::delete_file)) return -1;
+    int done = unlinkat(directory, name, 0);
+    tell(SystemCall::delete_file, done, [&](DiskChange& change) {
+        change.handle = directory;
+        change.name = name;
+    });
+    return done;
 }
 
-int sys_fsync(int fd) { return refused(SystemCall::sync_file) ? -1 : fsync(fd); }
+int sys_fsync(int fd) {
+    if (refused(SystemCall::sync_file)) return -1;
+    int done = fsync(fd);
+    tell(SystemCall::sync_file, done, [&](DiskChange& change) { change.handle = fd; });
+    return done;
+}
 
-int sys_fchmod(int fd, mode_t mode) { return refused(SystemCall::set_attributes) ? -1 : fchmod(fd, mode); }
+int sys_syncfs(int fd) {
+    if (refused(SystemCall::sync_file)) return -1;
+#ifdef __linux__
+    int done = syncfs(fd);
+#else
+    sync();
+    int done = 0;
+#endif
+    tell(SystemCall::sync_file, done, [&](DiskChange& change) {
+        change.handle = fd;
+        change.whole_file_system = true;
+    });
+    return done;
+}
+
+int sys_fchmod(int fd, mode_t mode) {
+    if (refused(SystemCall::set_attributes)) return -1;
+    int done = fchmod(fd, mode);
+    tell(SystemCall::set_attributes, done, [&](DiskChange& change) {
+        change.handle = fd;
+        change.value = mode;
+    });
+    return done;
+}
 
 int sys_fchown(int fd, uid_t owner, gid_t group) {
     return refused(SystemCall::set_attributes) ? -1 : fchown(fd, owner, group);

@@ -46,6 +46,8 @@ ssize_t sys_readlinkat(int directory, const char* name, char* buffer, std::size_
 int sys_renameat(int from_directory, const char* from, int to_directory, const char* to);
 int sys_unlinkat(int directory, const char* name);
 int sys_fsync(int fd);
+// Forces the whole file system `fd` is on (syncfs; sync elsewhere).
+int sys_syncfs(int fd);
 int sys_fchmod(int fd, mode_t mode);
 int sys_fchown(int fd, uid_t owner, gid_t group);
 ssize_t sys_readlink(const char* path, char* buffer, std::size_t size);

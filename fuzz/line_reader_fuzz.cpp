@@ -6,12 +6,13 @@
 #include <fstream>
 #include <string>
 
+#include "fuzz_directory.h"
 #include "services/text_files.h"
 
 using namespace ketrav::services;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = (std::filesystem::temp_directory_path() / "ketrav-fuzz-lines.txt").string();
+    static const std::string path = (ketrav_fuzz_directory() / "ketrav-fuzz-lines.txt").string();
     std::string bytes(reinterpret_cast<const char*>(data), size);
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);

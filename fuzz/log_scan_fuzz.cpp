@@ -7,13 +7,14 @@
 #include <sstream>
 #include <string>
 
+#include "fuzz_directory.h"
 #include "report/log_scan.h"
 #include "services/text_files.h"
 
 using namespace ketrav;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const auto directory = std::filesystem::temp_directory_path();
+    static const auto directory = ketrav_fuzz_directory();
     static const std::string log = (directory / "ketrav-fuzz.log").string();
     static const std::string records = (directory / "ketrav-fuzz-records.txt").string();
     {

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "fuzz_directory.h"
 #include "report/traffic_report.h"
 #include "services/date_and_command_tail.h"
 #include "services/text_files.h"
@@ -16,7 +17,7 @@
 using namespace ketrav;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const auto directory = std::filesystem::temp_directory_path();
+    static const auto directory = ketrav_fuzz_directory();
     static const std::string records = (directory / "ketrav-fuzz-sorted.txt").string();
     static const std::string report = (directory / "ketrav-fuzz-report.txt").string();
     std::int32_t total = 0;

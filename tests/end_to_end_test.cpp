@@ -937,12 +937,11 @@ TEST_F(EndToEnd, TheNewReportKeepsWhatTheSysopSet) {
     // A reader that takes exactly the whole report and closes at once: 0,
     // however soon it closes.
     write_bytes("logs/qtoss.log", import_line("261201 10:00:00", "AREA"));
-    const std::size_t report_size =
-        header("01-01-2026", "261201", "261201", std::string(40, ' ') + "T").size() + area_line.size() +
-        footer("      1").size();
+    const std::size_t report_size = header("01-01-2026", "261201", "261201", std::string(40, ' ') + "T").size() +
+                                    area_line.size() + footer("      1").size();
     for (int round = 0; round < 20; ++round) {
-        status = std::system(("timeout 20 head -c " + std::to_string(report_size) + " KetRAV.Rpt > posted & sleep 0.1; '" +
-                              program + "' T; s=$?; wait; exit $s")
+        status = std::system(("timeout 20 head -c " + std::to_string(report_size) +
+                              " KetRAV.Rpt > posted & sleep 0.1; '" + program + "' T; s=$?; wait; exit $s")
                                  .c_str());
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << " " << round;
         EXPECT_EQ(read_bytes("posted").size(), report_size) << round;
@@ -1055,8 +1054,8 @@ TEST_F(EndToEnd, ALogCutUnderTheRunNeverGivesAPartialReport) {
     next_total = "60,000";
     cut_midway = 0;
     for (int round = 0; round < 6; ++round)
-        round_with("dd if=next.log of=logs/qtoss.log conv=notrunc status=none", "0.05", "whole seconds " +
-                                                                                         std::to_string(round));
+        round_with("dd if=next.log of=logs/qtoss.log conv=notrunc status=none", "0.05",
+                   "whole seconds " + std::to_string(round));
     fs::current_path("..");
     std::cout << "on whole seconds, written over midway in " << cut_midway << " of 6 runs\n";
 }

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 
+#include "platform/posix/root_rule.h"
 #include "test_support.h"
 
 using namespace ketrav::platform;
@@ -74,6 +75,56 @@ TEST(PathWalk, ReachesTheDirectoryThePathNames) {
     // Root's own link is followed for any user.
     ASSERT_EQ(lchown("own", 0, 0), 0);
     EXPECT_TRUE(walk("own/c/x.rpt", last, reached).ok);
+}
+
+// Root becomes a directory's owner with what /etc/passwd and /etc/group
+// give that user: the first entry of the uid, every group naming the user;
+// a uid they do not list keeps the group given, and no other.
+TEST(RootRule, IdentityFromTheTables) {
+    const std::string passwd =
+        "root:x:0:0:root:/root:/bin/sh\nbbs:x:1001:1001::/srv/bbs:/bin/sh\n"
+        "again:x:1001:7::/:/bin/sh\nbad:x:12x:1:::\n";
+    const std::string group = "root:x:0:\nbbs:x:1001:\nfido:x:500:sysop,bbs\nbbsish:x:501:bbsx\nlast:x:502:bbs";
+    posix::Identity bbs = posix::identity_from_tables(1001, 99, passwd, group);
+    EXPECT_EQ(bbs.user, 1001u);
+    EXPECT_EQ(bbs.group, 1001u);
+    EXPECT_EQ(bbs.groups, (std::vector<gid_t>{1001, 500, 502}));
+    posix::Identity unlisted = posix::identity_from_tables(4242, 99, passwd, group);
+    EXPECT_EQ(unlisted.group, 99u);
+    EXPECT_EQ(unlisted.groups, (std::vector<gid_t>{99}));
+}
+
+// What root may open: every part root's and closed to other users; a
+// sticky directory passed through, or holding a file of root's, but never
+// one a file is made in.
+TEST(RootRule, RootOpensNothingAnotherUserCouldHavePut) {
+    ketrav::testing::ScratchDirectory scratch;
+    if (geteuid() != 0) GTEST_SKIP() << "the rule is root's; its cases need root to make";
+    fs::create_directories("sticky/safe");
+    fs::create_directories("open");
+    fs::create_directories("theirs");
+    fs::create_directories("group");
+    for (const char* file : {"sticky/roots", "sticky/safe/log", "open/log", "theirs/log", "group/log"})
+        ketrav::testing::write_bytes(file, "x");
+    ASSERT_EQ(chmod("sticky", 01777), 0);
+    ASSERT_EQ(chmod("open", 0777), 0);
+    ASSERT_EQ(chown("theirs", 65534, 0), 0);
+    ASSERT_EQ(chmod("group", 0775), 0);
+    fs::create_symlink("sticky/roots", "root-link");
+    fs::create_symlink("sticky/roots", "their-link");
+    ASSERT_EQ(lchown("their-link", 65534, 65534), 0);
+    struct Case {
+        const char* path;
+        bool allowed;
+    };
+    for (const Case& one : {Case{"sticky/roots", true}, Case{"sticky/safe/log", true}, Case{"sticky/new", false},
+                            Case{"open/log", false}, Case{"theirs/log", false}, Case{"group/log", true},
+                            Case{"root-link", true}, Case{"their-link", false}, Case{"missing/log", true}}) {
+        EXPECT_EQ(posix::check_path_for_root(one.path).ok, one.allowed) << one.path;
+    }
+    // A group's write is another user's unless the group is root's.
+    ASSERT_EQ(chown("group", 0, 65534), 0);
+    EXPECT_FALSE(posix::check_path_for_root("group/log").ok);
 }
 
 }  // namespace

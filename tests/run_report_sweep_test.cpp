@@ -170,7 +170,6 @@ void check(const Outcome& outcome, const std::string& what, bool clean_up_may_fa
     }
 }
 
-
 #ifndef _WIN32
 // Power cuts. The run's disk changes are recorded through the call table;
 // after each one the states a file system may bring back after a cut there
@@ -227,8 +226,9 @@ DiskState state_on_disk(const std::vector<std::string>& folders) {
 }
 
 CutFolder* folder_of(DiskRecord& record, std::intptr_t handle) {
-    ino_t folder = handle == AT_FDCWD ? record.host : record.descriptors.count(static_cast<int>(handle)) ?
-                                                      record.descriptors[static_cast<int>(handle)] : 0;
+    ino_t folder = handle == AT_FDCWD                                   ? record.host
+                   : record.descriptors.count(static_cast<int>(handle)) ? record.descriptors[static_cast<int>(handle)]
+                                                                        : 0;
     auto found = record.state.folders.find(folder);
     return found == record.state.folders.end() ? nullptr : &found->second;
 }
@@ -300,11 +300,8 @@ void record_disk_change(const ketrav::platform::DiskChange& change) {
             }
             break;
         }
-        case SystemCall::close_handle:
-            record.descriptors.erase(fd);
-            return;
-        default:
-            return;
+        case SystemCall::close_handle: record.descriptors.erase(fd); return;
+        default: return;
     }
     record.cuts.push_back(state);
 }
@@ -363,7 +360,8 @@ std::vector<CutFile> reports_by_model(const CutFile& file, bool in_order, bool z
     if (in_order) return {file};
     std::string data = file.data;
     if (zeros)
-        data = file.forced_data + std::string(file.data.size() - std::min(file.data.size(), file.forced_data.size()), '\0');
+        data = file.forced_data +
+               std::string(file.data.size() - std::min(file.data.size(), file.forced_data.size()), '\0');
     std::vector<std::string> kept = {data};
     if (!zeros) kept.push_back(file.forced_data);
     for (const std::string& each : kept)
@@ -427,20 +425,22 @@ StateCounts check_power_cuts(const CrashScenario& scenario) {
                 bool in_order = model == 0, zeros = model == 2;
                 if (in_order && kept < unforced) continue;
                 for (const CutFile& seen : reports_by_model(file, in_order, zeros)) {
-                    ++(in_order ? counts.in_order : zeros ? counts.unforced_data_zeros : counts.directories_forced_alone);
+                    ++(in_order ? counts.in_order
+                       : zeros  ? counts.unforced_data_zeros
+                                : counts.directories_forced_alone);
                     bool old_one = seen.data == old_report && seen.mode == scenario.old_mode;
                     bool new_one = undated(seen.data) == undated(new_report) && seen.mode == scenario.old_mode;
                     EXPECT_TRUE(new_one || (old_one && !after_exit))
-                        << what.str() << ", model " << model << ": a report of " << seen.data.size()
-                        << " bytes, mode " << std::oct << seen.mode << std::dec << (after_exit ? ", after exit 0" : "");
+                        << what.str() << ", model " << model << ": a report of " << seen.data.size() << " bytes, mode "
+                        << std::oct << seen.mode << std::dec << (after_exit ? ", after exit 0" : "");
                     // The next run, once for each state told apart by what it holds.
                     std::ostringstream held;
                     for (const auto& [ino, folder] : kept_state.folders)
                         for (const auto& [name, inode] : folder.now())
                             held << ino << "/" << name << "="
-                                 << (inode == entry->second ? seen.data + std::to_string(seen.mode)
-                                                            : kept_state.files.count(inode) ? kept_state.files.at(inode).data
-                                                                                            : "?")
+                                 << (inode == entry->second          ? seen.data + std::to_string(seen.mode)
+                                     : kept_state.files.count(inode) ? kept_state.files.at(inode).data
+                                                                     : "?")
                                  << ";";
                     if (!runs_made.insert(held.str()).second) continue;
                     restore_host(scenario, kept_state, folder_paths, entry->second, seen);
@@ -453,8 +453,7 @@ StateCounts check_power_cuts(const CrashScenario& scenario) {
                             // A folder that cannot be listed keeps what a cut run left in it.
                             bool kept_unlisted = scenario.unlistable && folder != "." && name.starts_with("KetRAV-");
                             EXPECT_TRUE(name == "logs" || name == "ketrav.ini" || name == "KetRAV.Rpt" ||
-                                        name == scenario.report_name || name == scenario.report_folder ||
-                                        kept_unlisted)
+                                        name == scenario.report_name || name == scenario.report_folder || kept_unlisted)
                                 << what.str() << ": the next run left " << name;
                         }
                 }

@@ -68,9 +68,9 @@ void hold_as_a_reader(const std::filesystem::path& file, int milliseconds) {
 
 void poll_as_a_viewer(const std::filesystem::path& file, const std::atomic<bool>& stop, int& refused, int& opened) {
     while (!stop) {
-        HANDLE viewed = CreateFileA(file.string().c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE viewed =
+            CreateFileA(file.string().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (viewed != INVALID_HANDLE_VALUE) {
             ++opened;
             CloseHandle(viewed);

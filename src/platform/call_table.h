@@ -71,9 +71,9 @@ struct DiskChange {
     std::string name;                 // the name opened, made, removed, or renamed from
     std::intptr_t to_directory = -1;  // a rename's directory and name
     std::string to_name;
-    std::string bytes;                // what a write wrote
-    std::int64_t value = 0;           // an open's flags, a size set, a mode set
-    bool whole_file_system = false;   // a flush of every file on the handle's file system
+    std::string bytes;               // what a write wrote
+    std::int64_t value = 0;          // an open's flags, a size set, a mode set
+    bool whole_file_system = false;  // a flush of every file on the handle's file system
 };
 using DiskObserver = void (*)(const DiskChange& change);
 

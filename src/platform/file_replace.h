@@ -14,12 +14,12 @@ namespace ketrav::platform {
 // A replacement under way: what open_replacement found and holds until
 // complete_replacement or abandon_replacement ends it.
 struct Replacement {
-    OsHandle directory;     // the target's directory (POSIX): every later step is made in it
-    OsHandle old_file;      // the old file, held so that no open slips in before the rename (POSIX)
-    std::string target;     // the target's name: in `directory` on POSIX, whole on Windows
-    std::string temporary;  // the new file's name, the same way
-    bool waiting = false;                // whether it has waited for the old file's holder (Windows)
-    std::uint32_t waiting_since = 0;     // since when, in the system's milliseconds
+    OsHandle directory;               // the target's directory (POSIX): every later step is made in it
+    OsHandle old_file;                // the old file, held so that no open slips in before the rename (POSIX)
+    std::string target;               // the target's name: in `directory` on POSIX, whole on Windows
+    std::string temporary;            // the new file's name, the same way
+    bool waiting = false;             // whether it has waited for the old file's holder (Windows)
+    std::uint32_t waiting_since = 0;  // since when, in the system's milliseconds
 };
 
 // Opens for writing, with no sharing, a new file that is to take the place
@@ -73,8 +73,7 @@ inline constexpr int stream_patience_ms = 60000;
 // takes: a write cut short (a pause of this process, a signal) goes on
 // where it stopped. Fails (121) when the reader takes nothing for
 // `patience_ms`, or as the write fails (the reader gone).
-OsStatus write_to_stream(OsHandle stream, const char* data, std::size_t size,
-                         int patience_ms = stream_patience_ms);
+OsStatus write_to_stream(OsHandle stream, const char* data, std::size_t size, int patience_ms = stream_patience_ms);
 
 // Returns once the reader of the FIFO `stream` has taken every byte
 // written to it, however it then closes; fails (31) when it left with

@@ -111,8 +111,8 @@ int run_report() {
     // the leftovers go: what it leads to is no leftover, and stays.
     bool report_allowed = check_replacement_target(report_file, new_report_file, own_files()) == 0;
     bool whole = report_allowed && remove_leftovers() && read_configuration(run) &&
-                 open_stream_target(report_file, report_stream_slot) == 0 && scan_records(run) &&
-                 sort_area_records() && write_report(run, memory_failures_before);
+                 open_stream_target(report_file, report_stream_slot) == 0 && scan_records(run) && sort_area_records() &&
+                 write_report(run, memory_failures_before);
     close_all();
     if (report_allowed) delete_records_files();
     release_directory();

@@ -289,8 +289,8 @@ bool deliver_to_stream(const std::string& name, Slot reading_slot, Slot stream_s
     constexpr std::size_t piece = 65536;
     bool delivered = true;
     for (std::string bytes; delivered && !(bytes = read_bytes(reading_slot, piece)).empty();) {
-        platform::OsStatus written = os_call(
-            [&] { return platform::write_to_stream(stream->handle, bytes.data(), bytes.size()); });
+        platform::OsStatus written =
+            os_call([&] { return platform::write_to_stream(stream->handle, bytes.data(), bytes.size()); });
         if (!written.ok) {
             record_error(code_of(written));
             delivered = false;

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "services/truth.h"
 

@@ -10,12 +10,12 @@
 
 #include <cerrno>
 
+#include "platform/posix/descriptor.h"
 #include "platform/posix/errno_mapping.h"
 #include "platform/posix/file_io.h"
 #include "platform/posix/path_walk.h"
 #include "platform/posix/paths.h"
 #include "platform/posix/root_rule.h"
-#include "platform/posix/descriptor.h"
 #include "platform/posix/system_calls.h"
 
 namespace ketrav::platform {
@@ -41,9 +41,8 @@ std::string read_table(const char* path) {
 // leaves must never stop the host's own user, who takes it over.
 int open_lock_file(const std::string& path) {
     int fd = -1;
-    posix::with_umask(0, [&] {
-        fd = posix::sys_open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-    });
+    posix::with_umask(
+        0, [&] { fd = posix::sys_open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644); });
     if (fd < 0 && errno == EACCES)
         fd = posix::sys_open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
     return fd;

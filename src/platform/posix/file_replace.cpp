@@ -24,12 +24,12 @@
 #include <vector>
 
 #include "platform/posix/errno_mapping.h"
-#include "platform/secret_number.h"
 #include "platform/posix/file_io.h"
 #include "platform/posix/path_walk.h"
 #include "platform/posix/paths.h"
 #include "platform/posix/root_rule.h"
 #include "platform/posix/system_calls.h"
+#include "platform/secret_number.h"
 
 namespace ketrav::platform {
 namespace {
@@ -66,8 +66,7 @@ std::string host_prefix(const struct stat& host) {
 
 std::string unforeseeable_name(const std::string& prefix) {
     char name[64];
-    std::snprintf(name, sizeof name, "%s%016llx.tmp", prefix.c_str(),
-                  static_cast<unsigned long long>(secret_number()));
+    std::snprintf(name, sizeof name, "%s%016llx.tmp", prefix.c_str(), static_cast<unsigned long long>(secret_number()));
     return name;
 }
 
@@ -75,8 +74,7 @@ std::string unforeseeable_name(const std::string& prefix) {
 // prefix, 16 lower-case hexadecimal digits, ".tmp", and nothing else.
 bool is_generated_name(const std::string& name, const std::string& prefix) {
     constexpr std::size_t digits = 16;
-    if (name.size() != prefix.size() + digits + 4 || !name.starts_with(prefix) || !name.ends_with(".tmp"))
-        return false;
+    if (name.size() != prefix.size() + digits + 4 || !name.starts_with(prefix) || !name.ends_with(".tmp")) return false;
     for (std::size_t at = prefix.size(); at < prefix.size() + digits; ++at)
         if (!std::isdigit(static_cast<unsigned char>(name[at])) && (name[at] < 'a' || name[at] > 'f')) return false;
     return true;
@@ -285,7 +283,8 @@ OsStatus check_replacement_target(const std::string& name, const std::string& lo
                                   const std::vector<std::string>& run_files) {
     Descriptor directory;
     std::string target;
-    struct stat old {}, here{};
+    struct stat old {
+    }, here{};
     bool exists = false, local = false;
     OsStatus found = find_target(name, directory, target, old, exists);
     if (!found.ok) return found;
@@ -308,8 +307,8 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
 
     struct stat here {};
     bool local = false;
-    OsStatus allowed = refuse_run_files(directory.get(), target, exists ? &old : nullptr, local_temporary, run_files,
-                                        here, local);
+    OsStatus allowed =
+        refuse_run_files(directory.get(), target, exists ? &old : nullptr, local_temporary, run_files, here, local);
     if (!allowed.ok) return allowed;
 
     Descriptor held;

@@ -105,12 +105,14 @@ OsStatus check_path_for_root(const std::string& path) {
         bool found = sys_lstat(next.c_str(), &info) == 0;
         if (!found && errno != ENOENT) return errno_status();
         bool last = parts.empty() && !(found && S_ISLNK(info.st_mode));
-        // The directory the run reads or writes in may be changed by no
-        // one else; one on the way, only as a sticky directory allows.
-        if (!(last ? root_may_trust(here) : root_may_pass(here))) return OsStatus::failure(error_access_denied);
-        if (!found) return OsStatus::success();
-        if (!(last ? root_may_trust(info) : root_may_pass(info)))
+        // The directory the run makes a file in may be changed by no one
+        // else; one on the way, or one that holds a file of root's the run
+        // opens, only as a sticky directory allows (no other user can move
+        // or remove root's entries there).
+        if (!(last && !found ? root_may_trust(here) : root_may_pass(here)))
             return OsStatus::failure(error_access_denied);
+        if (!found) return OsStatus::success();
+        if (!(last ? root_may_trust(info) : root_may_pass(info))) return OsStatus::failure(error_access_denied);
         if (!S_ISLNK(info.st_mode)) {
             at = next;
             here = info;

@@ -48,8 +48,8 @@ bool root_may_pass(const struct stat& info);
 // resolve it from the current directory, is one root may trust (or pass,
 // on the way); links are followed as the system follows them, each checked
 // on the way. A part that is missing ends the check: what comes to be
-// there is made by the run, in a directory found safe. Success at once for
-// other users.
+// there is made by the run, so the directory it is made in must be one
+// root may trust, not merely pass. Success at once for other users.
 OsStatus check_path_for_root(const std::string& path);
 
 }  // namespace ketrav::platform::posix

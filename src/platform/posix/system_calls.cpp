@@ -2,8 +2,8 @@
 #include "platform/posix/system_calls.h"
 
 #include <fcntl.h>
-#include <sys/ioctl.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

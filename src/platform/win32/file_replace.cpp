@@ -47,8 +47,8 @@ OsStatus waiting_out_readers(Replacement& replacement, Attempt attempt) {
 // viewer's own open is never refused because of it.
 OsStatus open_as_the_move_will(const std::string& name) {
     return win32::guarded([&] {
-        HANDLE old = CreateFileA(name.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE old = CreateFileA(name.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (old == INVALID_HANDLE_VALUE) return false;
         CloseHandle(old);
         return true;

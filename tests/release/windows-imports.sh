@@ -44,7 +44,7 @@ _XcptFilter __p___argc __p___argv __p__environ _acmdln _errno _iob __mb_cur_max 
     echo "#define _WIN32_WINNT $winnt"
     echo "#define WINVER $winnt"
     echo "#define __MSVCRT_VERSION__ 0x0700"
-    for header in windows.h stdio.h stdlib.h string.h wchar.h locale.h signal.h time.h math.h errno.h io.h \
+    for header in windows.h ntsecapi.h stdio.h stdlib.h string.h wchar.h locale.h signal.h time.h math.h errno.h io.h \
         fcntl.h process.h malloc.h ctype.h conio.h direct.h sys/stat.h sys/timeb.h setjmp.h; do
         echo "#include <$header>"
     done

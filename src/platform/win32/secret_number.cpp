@@ -2,18 +2,19 @@
 // from XP on has in advapi32.
 #include "platform/secret_number.h"
 
+// clang-format off
 #include <windows.h>
+#include <ntsecapi.h>
+// clang-format on
 
 #include <chrono>
-
-extern "C" BOOLEAN NTAPI SystemFunction036(PVOID buffer, ULONG length);
 
 namespace ketrav::platform {
 
 std::uint64_t secret_number() {
     static std::uint64_t count = 0;
     std::uint64_t number = 0;
-    if (SystemFunction036(&number, sizeof number)) return number;
+    if (RtlGenRandom(&number, sizeof number)) return number;
     number = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
              (static_cast<std::uint64_t>(GetCurrentProcessId()) << 32) ^ ++count * 0x9E3779B97F4A7C15ull;
     number ^= number >> 31;

@@ -1,8 +1,8 @@
 # Packages through CPack (`make packages` builds them all):
-#   Linux:   ketrav_VERSION-RELEASE_ARCH.deb, for the architecture of the
+#   Linux:   ketrav_VERSION-REVISION_ARCH.deb, for the architecture of the
 #            build (amd64 natively; arm64, armhf and i386 from the cross
 #            builds), with statically linked programs (KETRAV_STATIC).
-#   Windows: KetRAV-VERSION-RELEASE-windows.zip from the 64-bit build, which takes
+#   Windows: KetRAV-VERSION-windows.zip from the 64-bit build, which takes
 #            the 32-bit build's ketrav.exe too when KETRAV_WINDOWS_32BIT_BUILD
 #            names that build's tree.
 set(CPACK_PACKAGE_NAME ketrav)
@@ -15,7 +15,7 @@ set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_PACKAGE_FILE_NAME "KetRAV-${KETRAV_VERSION}-${KETRAV_RELEASE}-windows")
+  set(CPACK_PACKAGE_FILE_NAME "KetRAV-${KETRAV_VERSION}-windows")
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
   set(KETRAV_WINDOWS_32BIT_BUILD "" CACHE PATH "Tree of the 32-bit Windows build whose ketrav.exe the zip takes")
   # Each entry: build tree, project, component, folder inside the package.
@@ -39,9 +39,9 @@ else()
       "of areas whose tags differ only in letter case, which Windows' own sort\n"
       "decides there.")
   list(JOIN CPACK_PACKAGE_DESCRIPTION "" CPACK_PACKAGE_DESCRIPTION)
-  # The release is the Debian revision: a package of a later release
-  # upgrades one of an earlier (and 1.0.E, the first, which had none).
-  set(CPACK_DEBIAN_PACKAGE_RELEASE ${KETRAV_RELEASE})
+  # Each release's version is above the last one's, so its package upgrades
+  # the last (1.5 is above the 1.0.E-N of the first releases).
+  set(CPACK_DEBIAN_PACKAGE_RELEASE ${KETRAV_REVISION})
   # The cross builds cannot ask dpkg for their architecture; a toolchain
   # may name it outright (the ARMv5TE programs of the armhf .deb).
   if(KETRAV_DEB_ARCHITECTURE)

@@ -54,7 +54,7 @@ KetravRun run_ketrav(const std::string& title) {
 
 std::string header(const std::string& stamp, const std::string& first, const std::string& last,
                    const std::string& title_line) {
-    return crlf + " KetRAV v" KETRAV_VERSION "      Quelin Inbound Echomail Traffic Report           " + stamp + crlf +
+    return crlf + " KetRAV v" KETRAV_REPORT_VERSION "      Quelin Inbound Echomail Traffic Report           " + stamp + crlf +
            crlf + std::string(29, ' ') + "From " + first + " to " + last + crlf + crlf + title_line + crlf + crlf +
            rule + crlf + crlf;
 }
@@ -276,7 +276,7 @@ TEST_F(EndToEnd, HelpAndVersionAnswerAndTouchNothing) {
     std::string program = ketrav::testing::program_path("ketrav");
     ASSERT_EQ(std::system(("'" + program + "' --version > version.txt && '" + program + "' -h > usage.txt").c_str()),
               0);
-    EXPECT_EQ(read_bytes("version.txt"), "KetRAV " KETRAV_VERSION " (release " KETRAV_RELEASE ")\n");
+    EXPECT_EQ(read_bytes("version.txt"), "KetRAV " KETRAV_VERSION " (its reports say v" KETRAV_REPORT_VERSION ")\n");
     std::string usage = read_bytes("usage.txt");
     for (const char* part : {"Usage: ketrav [TITLE...]", "KetRAV.Rpt", "Exit codes: 0", "man ketrav"})
         EXPECT_NE(usage.find(part), std::string::npos) << part;

@@ -49,7 +49,7 @@ Written write_report(const std::string& records, std::int32_t total, const std::
 
 std::string expected(const std::string& stamp, const std::string& period, const std::string& areas,
                      const std::string& total) {
-    return crlf + " KetRAV v" KETRAV_VERSION "      Quelin Inbound Echomail Traffic Report           " + stamp + crlf +
+    return crlf + " KetRAV v" KETRAV_REPORT_VERSION "      Quelin Inbound Echomail Traffic Report           " + stamp + crlf +
            crlf + std::string(29, ' ') + period + crlf + crlf + std::string(37, ' ') + "My BBS" + crlf + crlf + rule +
            crlf + crlf + areas + crlf + rule + crlf + crlf + "    Total Messages = " + total + crlf + crlf;
 }

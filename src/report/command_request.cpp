@@ -26,7 +26,7 @@ std::string usage_text() {
     const char* help_words = "ketrav --help or -h";
     const char* manual = "man ketrav";
 #endif
-    return std::string("KetRAV v" KETRAV_VERSION
+    return std::string("KetRAV " KETRAV_VERSION
                        ": an echomail traffic report from the qtoss log.\n\n"
                        "Usage: ketrav [TITLE...]\n\n"
                        "Run it in the host's main directory. It reads ") +
@@ -40,6 +40,6 @@ std::string usage_text() {
            help_words + ": this text. ketrav --version: the version.\nThe manual: " + manual + ".\n";
 }
 
-std::string version_text() { return "KetRAV " KETRAV_VERSION " (release " KETRAV_RELEASE ")\n"; }
+std::string version_text() { return "KetRAV " KETRAV_VERSION " (its reports say v" KETRAV_REPORT_VERSION ")\n"; }
 
 }  // namespace ketrav::report

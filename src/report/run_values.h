@@ -29,7 +29,7 @@ inline void count_one(std::int32_t& count) {
     count = static_cast<std::int32_t>(static_cast<std::uint32_t>(count) + 1u);
 }
 
-inline constexpr const char* banner_text = " KetRAV v" KETRAV_VERSION " ";
+inline constexpr const char* banner_text = " KetRAV v" KETRAV_REPORT_VERSION " ";
 // The header's columns are laid out for a banner of 15 characters.
 static_assert(std::char_traits<char>::length(banner_text) == 15, "the banner must stay 15 characters");
 inline constexpr const char* configuration_file = "ketrav.ini";

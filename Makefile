@@ -12,15 +12,18 @@ export CTEST_PARALLEL_LEVEL := $(JOBS)
 # one tree per target under build/, named after its preset, and its tests
 # in it; the test trees are the presets' workflows, listed there the
 # longest first. The release's own targets (the package trees, the Debian
-# releases) are named once, in tests/release/CMakeLists.txt. A plain
-# `cmake -S . -B DIR` needs no preset, and `make demo` uses none, so both
-# still work with CMake 3.18.
+# releases) are named once, in tests/release/CMakeLists.txt, and its checks
+# live in a tree of their own (preset release). A plain `cmake -S . -B DIR`
+# needs no preset, and `make demo` uses none, so both still work with
+# CMake 3.18; every other target says so when CMake is older than 3.25.
 TREES = $(shell cmake --workflow --list-presets 2>/dev/null | sed -n 's/^ *"\(.*\)"$$/\1/p')
+# The release checks' tree builds nothing: its workflow is the long builds.
+BUILT_TREES = $(filter-out release-builds,$(TREES))
 DEMO_DIR := build/demo
 RELEASE := build/release
 
-.PHONY: all demo check deps deps-demo deps-packages $(TREES) $(addprefix test-,$(TREES)) \
-	packages repository check-release orig fuzz-smoke coverage bench clean
+.PHONY: all demo check deps deps-demo deps-packages presets $(TREES) $(addprefix test-,$(TREES)) \
+	release-tree packages repository check-release orig fuzz-smoke coverage bench clean
 
 all: native
 
@@ -33,18 +36,36 @@ deps-demo:
 deps-packages:
 	@sh scripts/install-deps.sh packages
 
-# A tree, configured and built: release-builds (the release checks alone,
-# nothing to build), native (amd64), sanitize (ASan and UBSan),
+# Every target but demo needs the presets, and so CMake 3.25: said plainly
+# where it is older, rather than as a missing target.
+presets:
+	@cmake --workflow --list-presets >/dev/null 2>&1 || { \
+	    echo "make: the trees are CMake presets, which need CMake 3.25 or later;" \
+	        "this machine has $$(cmake --version 2>/dev/null | sed -n '1s/^cmake version //p' | grep . || echo none)." >&2; \
+	    echo "make: 'make demo' and a plain 'cmake -S . -B build' need only CMake 3.18." >&2; \
+	    exit 2; }
+
+# Without the presets, no target of theirs exists: any name make does not
+# know is looked at here.
+.DEFAULT:
+	@$(MAKE) --no-print-directory presets
+	@echo "make: no target '$@'" >&2; exit 2
+
+# A tree, configured and built: native (amd64), sanitize (ASan and UBSan),
 # windows and windows32 (mingw-w64, tests under Wine), arm64 and armhf
 # (tests under qemu-user, which cannot start a child process, so the tests
 # that do are left out there), i386 (run directly). The four Linux trees
 # build the programs as the .deb files ship them (static, for /usr).
-$(TREES):
+$(BUILT_TREES): presets
 	cmake --preset $@
 	cmake --build --preset $@
 
+# The release checks' tree: configured, nothing to build.
+release-tree release-builds: presets
+	cmake --preset release >/dev/null
+
 # Configure, build and test, in one workflow.
-$(addprefix test-,$(TREES)):
+$(addprefix test-,$(TREES)): presets
 	cmake --workflow --preset $(@:test-%=%)
 
 # The .deb for each Linux architecture (amd64, arm64, armhf, i386), with
@@ -56,7 +77,7 @@ $(addprefix test-,$(TREES)):
 # which Windows XP has); the Windows test trees' end-to-end tests run that
 # very ketrav.exe.
 packages: deps-packages
-	$(MAKE) native
+	$(MAKE) release-tree native
 	ctest --preset packages
 
 # A signed apt repository of the packages in build/repository/
@@ -66,11 +87,12 @@ KETRAV_SIGNING_KEY ?=
 repository: packages
 	sh scripts/make-repository.sh build/packages build/repository $(KETRAV_SIGNING_KEY)
 
-# Every release check (tests/release/), the packages built first: each a
-# CTest test labelled release, listed by `ctest --test-dir build/native -N
-# -L release`, one run alone with `ctest --test-dir build/native -R NAME`.
+# Every release check (tests/release/), the long builds among them, the
+# packages built first: each a CTest test labelled release, listed by
+# `ctest --test-dir build/release -N -L release`, one run alone with
+# `ctest --test-dir build/release -R NAME`.
 check-release: deps
-	$(MAKE) native
+	$(MAKE) release-tree native
 	ctest --preset release -j $(CHECK_JOBS)
 
 # Every fuzz target for a few seconds on its seed corpus (clang, libFuzzer);
@@ -79,14 +101,17 @@ fuzz-smoke:
 	sh fuzz/run.sh 3
 
 # The presets' workflows side by side (the release's long builds, from the
-# checks-only tree, and the test trees), CHECK_JOBS at a time, in the
+# release checks' tree, and the test trees), CHECK_JOBS at a time, in the
 # presets' order, the longest first: a build's compiling fills the time
-# another spends waiting on Wine or qemu. Each one's output comes whole when it is done.
-# Then the release checks, whose closing lines end the check.
+# another spends waiting on Wine or qemu. Each one's output comes whole
+# when it is done. Then the rest of the release checks, whose closing lines
+# end the check.
 CHECK_JOBS ?= 4
 check: deps
+	$(MAKE) --no-print-directory presets
 	$(MAKE) --output-sync=target -j $(CHECK_JOBS) $(addprefix test-,$(TREES)) fuzz-smoke
-	$(MAKE) check-release
+	$(MAKE) native
+	ctest --preset release-after-builds -j $(CHECK_JOBS)
 
 # Line and branch coverage of src/ over the native tests: a Debug tree that
 # counts with gcov (its preset, coverage), the counters of every program
@@ -95,6 +120,7 @@ check: deps
 # coverage, the throws' and the compiler's unreachable branches left out.
 coverage:
 	@sh scripts/install-deps.sh coverage
+	@$(MAKE) --no-print-directory presets
 	cmake --preset coverage
 	cmake --build --preset coverage
 	find build/coverage -name '*.gcda' -delete

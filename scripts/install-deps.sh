@@ -70,12 +70,12 @@ case "$missing" in
     }
     ;;
 esac
-if ! apt-get update -qq; then
+if ! apt-get -o DPkg::Lock::Timeout=600 update -qq; then
     echo "install-deps: 'apt-get update' failed; check the network and /etc/apt/sources.list, then try again." >&2
     exit 1
 fi
 # shellcheck disable=SC2086
-if ! apt-get install -y --no-install-recommends $missing; then
+if ! apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends $missing; then
     echo "install-deps: could not install:$missing" >&2
     exit 1
 fi

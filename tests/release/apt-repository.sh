@@ -7,6 +7,7 @@
 # repository must come with `apt upgrade`, ketrav.ini and the report kept;
 # and a Release file changed after signing must be refused.
 . "$(dirname "$0")/common.sh"
+need_tool gpg apt-ftparchive
 suite=$1
 name=$(deb_name amd64)
 use_debian_root "$suite"

@@ -34,7 +34,7 @@ for entry in "$@"; do
     if [ -n "$again" ]; then
         # The 64-bit zip takes the 32-bit ketrav.exe from the tree beside it.
         cmake --preset "$preset" -B "$tree" --no-warn-unused-cli -DBUILD_TESTING=OFF -DKETRAV_COMPILE_CACHE=OFF \
-            -DKETRAV_RELEASE_CHECKS=OFF -DKETRAV_WINDOWS_32BIT_BUILD="$(tree_of zip-windows32)" >/dev/null
+            -DKETRAV_WINDOWS_32BIT_BUILD="$(tree_of zip-windows32)" >/dev/null
     elif [ ! -f "$tree/CMakeCache.txt" ]; then
         cmake --preset "$preset" >/dev/null
     fi

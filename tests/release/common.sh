@@ -25,6 +25,13 @@ skip() {
     echo "$check: skipped: $*"
     exit 77
 }
+# need_tool TOOL...: a tool this check runs; where one is missing the check
+# is skipped (make check installs them all), never passed.
+need_tool() {
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed (scripts/install-deps.sh check installs it)"
+    done
+}
 finish() {
     [ $failures -eq 0 ] || {
         echo "$check: $failures finding(s) failed" >&2

@@ -7,6 +7,7 @@
 # ARMv5TE code without Thumb-2, which the Raspberry Pi Zero and 1 (ARMv6)
 # run.
 . "$(dirname "$0")/common.sh"
+need_tool lintian dpkg-deb readelf
 arch=$1
 name=$(deb_name "$arch")
 need_package "$name"

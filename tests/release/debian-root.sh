@@ -40,4 +40,7 @@ if [ ! -f "$root/.ketrav-root-complete" ]; then
     }
     touch "$root/.ketrav-root-complete"
 fi
+# apt there waits for another apt's lock (up to 10 minutes) instead of
+# failing at once; roots made before this line get it too.
+echo 'DPkg::Lock::Timeout "600";' >"$root/etc/apt/apt.conf.d/50ketrav-lock-timeout"
 echo "$root"

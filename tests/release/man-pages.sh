@@ -4,6 +4,7 @@
 # at 80 columns or at 60, so that a file name, a command or an option
 # copied from the page is the one to type.
 . "$(dirname "$0")/common.sh"
+need_tool groff
 
 for page in "$build/doc/ketrav.1" "$build/doc/ru/ketrav.1"; do
     # The Russian page is UTF-8: groff -k reads it through preconv.

@@ -5,6 +5,7 @@
 # may move while the report cannot be made; once it can, the log rotates
 # on logrotate's next run and the oldest archive goes.
 . "$(dirname "$0")/common.sh"
+need_tool logrotate flock
 
 cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
 lr=$scratch/rotation

@@ -72,7 +72,8 @@ $(addprefix test-,$(TREES)): presets
 # statically linked programs, and the Windows .zip with the 64-bit and the
 # 32-bit ketrav.exe, all in build/packages/ with SHA256SUMS, built
 # reproducibly (tests/release/build-packages.sh). Each .deb is made from
-# its test tree: its programs are the ones the tests ran. The .zip is made
+# its test tree: its programs are the ones `make check` tests there, but
+# this target runs no test itself. The .zip is made
 # from two trees of its own, built as it ships (mingw-w64's win32 threads,
 # which Windows XP has); the Windows test trees' end-to-end tests run that
 # very ketrav.exe.

@@ -59,7 +59,16 @@ if(WIN32)
   # Notepad on every Windows from XP needs to tell UTF-8.
   configure_file(${PROJECT_SOURCE_DIR}/doc/README-windows.ru.txt.in ${CMAKE_BINARY_DIR}/doc/README.ru.txt @ONLY
                  NEWLINE_STYLE CRLF)
+  # What changed (the Debian packages' NEWS and changelog, as they are) and
+  # the licences of the runtime every ketrav.exe carries, in CR LF too.
+  file(READ ${PROJECT_SOURCE_DIR}/debian/NEWS KETRAV_NEWS)
+  file(READ ${PROJECT_SOURCE_DIR}/debian/changelog KETRAV_CHANGELOG)
+  configure_file(${PROJECT_SOURCE_DIR}/doc/CHANGES-windows.txt.in ${CMAKE_BINARY_DIR}/doc/CHANGES.txt @ONLY
+                 NEWLINE_STYLE CRLF)
+  configure_file(${PROJECT_SOURCE_DIR}/doc/NOTICES-windows.txt.in ${CMAKE_BINARY_DIR}/doc/NOTICES.txt @ONLY
+                 NEWLINE_STYLE CRLF)
   install(FILES ${CMAKE_BINARY_DIR}/doc/README.txt ${CMAKE_BINARY_DIR}/doc/README.ru.txt ${KETRAV_SAMPLE_INI}
+                ${CMAKE_BINARY_DIR}/doc/CHANGES.txt ${CMAKE_BINARY_DIR}/doc/NOTICES.txt
           DESTINATION . COMPONENT documents)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/bbs DESTINATION examples COMPONENT documents
           ${ketrav_file_permissions} ${ketrav_directory_permissions})

@@ -57,6 +57,7 @@ else()
   endif()
   # Depends is read off the built programs when CPack runs.
   configure_file(${CMAKE_CURRENT_LIST_DIR}/deb-depends.cmake.in ${CMAKE_BINARY_DIR}/deb-depends.cmake @ONLY)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/deb-built-using.cmake.in ${CMAKE_BINARY_DIR}/deb-built-using.cmake @ONLY)
   set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/deb-depends.cmake)
   set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};KetRAV;ALL;/")
 endif()

@@ -30,7 +30,7 @@ printf 'Types: deb\nURIs: file:/srv/ketrav-repository\nSuites: stable\nComponent
     >"$debian_root/etc/apt/sources.list.d/ketrav.sources"
 if in_root sh -c 'apt-get update -q && apt-get install -y -q ketrav' >"$scratch/install.log" 2>&1; then
     installed=$(in_root dpkg-query -W -f='${Version}' ketrav)
-    [ "$installed" = "$version-$release" ] && pass "$suite: apt installs $installed from the repository" ||
+    [ "$installed" = "$version-$revision" ] && pass "$suite: apt installs $installed from the repository" ||
         fail "$suite: installed $installed"
 else
     fail "$suite: apt install from the repository: $(tail -5 "$scratch/install.log")"
@@ -40,7 +40,7 @@ in_root sh -c 'cd /tmp/bbs && /usr/bin/ketrav Fidonet Region 99 Echomail' || fai
 (cd "$debian_root/tmp/bbs" && sha256sum ketrav.ini KetRAV.Rpt) >"$scratch/kept.txt"
 
 # The next revision, as the next release would be published.
-newer=$version-$release.1
+newer=$version-$revision.1
 mkdir -p "$scratch/newer"
 dpkg-deb -R "$packages/$name" "$scratch/unpacked"
 sed -i "s/^Version: .*/Version: $newer/" "$scratch/unpacked/DEBIAN/control"

@@ -10,7 +10,8 @@ root=$(pwd)
 build=${KETRAV_BUILD_DIR:?}
 packages=${KETRAV_PACKAGES:?}
 version=${KETRAV_VERSION:?}
-release=${KETRAV_RELEASE:?}
+revision=${KETRAV_REVISION:?}
+report_version=${KETRAV_REPORT_VERSION:?}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -45,8 +46,8 @@ need_package() {
         exit 1
     }
 }
-deb_name() { echo "ketrav_${version}-${release}_$1.deb"; }
-zip_top=KetRAV-$version-$release-windows
+deb_name() { echo "ketrav_${version}-${revision}_$1.deb"; }
+zip_top=KetRAV-$version-windows
 # The Windows .zip, unpacked into the scratch directory: $unpacked is its
 # top folder.
 unpack_zip() {

@@ -25,7 +25,7 @@ else
     fail "lintian -I: $name: $(cat "$scratch/lintian.txt" "$scratch/lintian-stderr.txt")"
 fi
 [ "$(dpkg-deb -f "$package" Architecture)" = "$arch" ] || fail "$name: not $arch"
-[ "$(dpkg-deb -f "$package" Version)" = "$version-$release" ] || fail "$name: not $version-$release"
+[ "$(dpkg-deb -f "$package" Version)" = "$version-$revision" ] || fail "$name: not $version-$revision"
 dpkg-deb -c "$package" | awk '{print $6}' | sort >"$scratch/contents.txt"
 for f in ./usr/bin/ketrav ./usr/libexec/ketrav/cmd ./usr/libexec/ketrav/sort ./usr/share/man/man1/ketrav.1.gz \
     ./usr/share/doc/ketrav/README.md ./usr/share/doc/ketrav/ketrav.ini ./usr/share/doc/ketrav/copyright \
@@ -39,7 +39,7 @@ dpkg-deb -c "$package" | awk '$1 != "drwxr-xr-x" && $1 != "-rw-r--r--" &&
     !($1 == "-rwxr-xr-x" && $6 ~ /^\.\/usr\/(bin|libexec)\//) {print $1, $6}' >"$scratch/modes.txt"
 [ ! -s "$scratch/modes.txt" ] || fail "$name: modes: $(head -3 "$scratch/modes.txt")"
 [ -z "$(dpkg-deb -f "$package" Depends)" ] || fail "$name: Depends for static programs: $(dpkg-deb -f "$package" Depends)"
-[ $failures -ne 0 ] || pass "$name: $arch, $version-$release, its files, fixed modes, no Depends"
+[ $failures -ne 0 ] || pass "$name: $arch, $version-$revision, its files, fixed modes, no Depends"
 
 if [ "$arch" = armhf ]; then
     dpkg -x "$package" "$scratch/armhf"

@@ -1,44 +1,85 @@
 #!/bin/sh
-# The amd64 .deb in a Debian root made with debootstrap from this machine's
-# package source (debian-upgrade.sh SUITE: Debian 11 "bullseye", glibc
-# 2.31, or 12 "bookworm"): a stand-in for the release before (a package
-# ketrav at version 1.0.E) goes in first, then apt upgrades it to the new
-# .deb; the new version must be the one installed, and the sample's report
-# there must be the build tree's, byte for byte but for the date. The root
-# is kept for the next check (debian-root.sh).
+# The upgrade from the previous release as a sysop meets it, in a Debian
+# root made with debootstrap (debian-upgrade.sh SUITE: Debian 11
+# "bullseye" or 12 "bookworm"): the previous release's own amd64 .deb
+# (previous-release.sh) installed, the BBS user's cron line and a root cron
+# line in the user's directory scheduled, then this release published with
+# make-repository.sh and taken by `apt upgrade` with apt-listchanges, as the
+# README says. apt-listchanges must show this release's NEWS (the root rule
+# first), and afterwards both scheduled commands, run as cron runs them,
+# must end 0 with the build tree's report, the user's. The root is kept for
+# the next check (debian-root.sh).
 . "$(dirname "$0")/common.sh"
 . "$(dirname "$0")/sample.sh"
 suite=$1
-name=$(deb_name amd64)
 use_debian_root "$suite"
-need_package "$name"
+need_package "$(deb_name amd64)"
+previous=$(sh tests/release/previous-release.sh "$scratch/previous-release.log") ||
+    { fail "the previous release's .deb could not be built (tests/release/previous-release.sh)"; finish; }
 reference_report
+repository=$debian_root/srv/ketrav-repository
+trap 'in_root sh -c "crontab -r -u bbs; crontab -r" 2>/dev/null; rm -rf "$scratch" "$repository" "$debian_root/srv/bbs" \
+    "$debian_root/etc/apt/sources.list.d/ketrav.sources" "$debian_root/usr/share/keyrings/ketrav-archive-keyring.gpg" \
+    "$debian_root/tmp/ketrav-previous.deb"' EXIT
 in_root dpkg --purge ketrav >/dev/null 2>&1 || true
+in_root sh -c 'command -v crontab >/dev/null && command -v apt-listchanges >/dev/null ||
+    { apt-get update -q && apt-get install -y -q cron apt-listchanges; }' >"$scratch/tools.log" 2>&1 ||
+    { fail "$suite: cron and apt-listchanges: $(tail -3 "$scratch/tools.log")"; finish; }
 
-# The release before, as a package of that name and version.
-standin=$scratch/standin
-mkdir -p "$standin/DEBIAN" "$standin/usr/bin"
-printf '#!/bin/sh\nexit 0\n' >"$standin/usr/bin/ketrav"
-chmod 0755 "$standin/usr/bin/ketrav"
-printf 'Package: ketrav\nVersion: 1.0.E\nArchitecture: amd64\nMaintainer: KetRAV developers <ketrav@example.org>\nDescription: stand-in for KetRAV 1.0.E\n' \
-    >"$standin/DEBIAN/control"
-dpkg-deb --root-owner-group --build "$standin" "$debian_root/tmp/ketrav_1.0.E_amd64.deb" >/dev/null
-cp "$packages/$name" "$debian_root/tmp/ketrav-new.deb"
-in_root dpkg -i /tmp/ketrav_1.0.E_amd64.deb >/dev/null
-dpkg --compare-versions "$version-$release" gt 1.0.E || fail "$version-$release is not above 1.0.E"
-if in_root apt-get install -y -q /tmp/ketrav-new.deb >"$scratch/apt.log" 2>&1; then
-    installed=$(in_root dpkg-query -W -f='${Version}' ketrav)
-    [ "$installed" = "$version-$release" ] && pass "$suite: apt upgrades 1.0.E to $installed" ||
-        fail "$suite: installed $installed, not $version-$release"
+# The previous release, and a host directory of the BBS user's with both
+# lines scheduled.
+cp "$previous" "$debian_root/tmp/ketrav-previous.deb"
+in_root dpkg -i /tmp/ketrav-previous.deb >"$scratch/previous.log" 2>&1 || fail "$suite: dpkg -i the previous release"
+in_root sh -c 'id bbs >/dev/null 2>&1 || useradd --create-home bbs'
+rm -rf "$debian_root/srv/bbs" && mkdir -p "$debian_root/srv" && cp -R examples/bbs "$debian_root/srv/bbs"
+in_root chown -R bbs:bbs /srv/bbs
+line='cd /srv/bbs && /usr/bin/ketrav Fidonet Region 99 Echomail'
+echo "5 0 * * * $line" | in_root crontab -u bbs -
+echo "35 0 * * * $line" | in_root crontab -
+
+# scheduled USER: runs USER's cron line as cron does (sh -c, in the home
+# directory, with cron's environment) and prints its exit code; the report
+# it left is kept as $scratch/USER.Rpt.
+scheduled() {
+    command=$(in_root crontab -l -u "$1" | sed -n 's/^[0-9* ]* \(cd .*\)$/\1/p')
+    home=$(in_root sh -c "getent passwd $1 | cut -d: -f6")
+    rm -f "$debian_root/srv/bbs/KetRAV.Rpt"
+    code=0
+    in_root runuser -u "$1" -- env -i HOME="$home" LOGNAME="$1" SHELL=/bin/sh PATH=/usr/bin:/bin \
+        sh -c "cd && $command" >/dev/null 2>&1 || code=$?
+    cp "$debian_root/srv/bbs/KetRAV.Rpt" "$scratch/$1.Rpt" 2>/dev/null || true
+    echo $code
+}
+echo "$check: with the previous release, the user's line ends $(scheduled bbs) and root's $(scheduled root)"
+
+# This release through the repository, as the README publishes it.
+sh scripts/make-repository.sh "$packages" "$repository" >"$scratch/make-repository.log" 2>&1 ||
+    fail "make-repository.sh: $(tail -3 "$scratch/make-repository.log")"
+mkdir -p "$debian_root/usr/share/keyrings"
+cp "$repository/ketrav-archive-keyring.gpg" "$debian_root/usr/share/keyrings/"
+printf 'Types: deb\nURIs: file:/srv/ketrav-repository\nSuites: stable\nComponents: main\nSigned-By: /usr/share/keyrings/ketrav-archive-keyring.gpg\n' \
+    >"$debian_root/etc/apt/sources.list.d/ketrav.sources"
+# apt-listchanges shows an entry once and notes it as seen: an earlier
+# check's notes go, as a sysop's machine has never seen this entry.
+in_root sh -c 'rm -rf /var/lib/apt/listchanges*'
+if in_root sh -c 'apt-get update -q && APT_LISTCHANGES_FRONTEND=text apt-get upgrade -y -q' >"$scratch/upgrade.log" 2>&1 &&
+    [ "$(in_root dpkg-query -W -f='${Version}' ketrav)" = "$version-$revision" ]; then
+    pass "$suite: apt upgrade takes $version-$revision from the repository"
 else
-    fail "$suite: apt-get install: $(tail -5 "$scratch/apt.log")"
+    fail "$suite: apt upgrade: $(tail -5 "$scratch/upgrade.log")"
 fi
+first_news=$(sed -n 3p debian/NEWS)
+grep -q -F "$first_news" "$scratch/upgrade.log" && grep -q "ketrav ($version-$revision)" "$scratch/upgrade.log" &&
+    pass "$suite: apt-listchanges shows this release's NEWS: $first_news" ||
+    fail "$suite: the upgrade did not show this release's NEWS"
 
-# The sample there.
-rm -rf "$debian_root/tmp/bbs" && cp -R examples/bbs "$debian_root/tmp/bbs"
-in_root sh -c 'cd /tmp/bbs && exec /usr/bin/ketrav Fidonet Region 99 Echomail' || fail "$suite: ketrav ended with $?"
-cp "$debian_root/tmp/bbs/KetRAV.Rpt" "$scratch/$suite.Rpt" || fail "$suite: no report"
-same_report "$suite"
+for user in bbs root; do
+    code=$(scheduled $user)
+    [ "$code" = 0 ] && pass "$suite: $user's scheduled line ends 0 after the upgrade" ||
+        fail "$suite: $user's scheduled line ends $code after the upgrade"
+    [ -f "$scratch/$user.Rpt" ] && same_report "$user"
+    owner=$(in_root sh -c "getent passwd $(stat -c %u "$debian_root/srv/bbs/KetRAV.Rpt" 2>/dev/null || echo x) | cut -d: -f1")
+    [ "$owner" = bbs ] && pass "$suite: $user's report is the BBS user's" || fail "$suite: $user's report is ${owner:-nobody}'s"
+done
 in_root dpkg --purge ketrav >/dev/null
-rm -rf "$debian_root/tmp/bbs" "$debian_root/tmp/ketrav-new.deb" "$debian_root/tmp/ketrav_1.0.E_amd64.deb"
 finish

@@ -16,11 +16,12 @@ else
 fi
 grep -q '(README.ru.md)' README.md && grep -q '(README.md)' README.ru.md && pass "the READMEs link to each other" ||
     fail "README.md and README.ru.md do not link to each other"
-grep -q " KetRAV v$version " README.md && pass "the sample report shows version $version" ||
-    fail "README's sample report does not show version $version"
+grep -q " KetRAV v$report_version " README.md && pass "the sample report shows version $report_version" ||
+    fail "README's sample report does not show version $report_version"
 for readme in README.md README.ru.md; do
-    grep -q "ketrav_$version-${release}_amd64.deb" $readme || fail "$readme does not name this release's packages"
-    if grep -E "ketrav_$version-[0-9]+_|KetRAV-$version-[0-9]+-windows" $readme | grep -v -q -e "-$release[-_]"; then
+    grep -q "ketrav_$version-${revision}_amd64.deb" $readme || fail "$readme does not name this release's packages"
+    if grep -oE "ketrav_[0-9][^_ ]*_|KetRAV-[0-9][^ ]*-windows" $readme |
+        grep -v -q -x -e "ketrav_$version-${revision}_" -e "KetRAV-$version-windows"; then
         fail "$readme names another release's packages"
     else
         pass "$readme names this release's packages alone"

@@ -31,7 +31,7 @@ in_root cp /usr/share/doc/ketrav/examples/schedule/ketrav.logrotate /etc/logrota
 in_root sh -c 'rm -rf /var/lib/apt/listchanges*'
 in_root env APT_LISTCHANGES_FRONTEND=text apt-get install -y -q /tmp/ketrav-new.deb >"$scratch/upgrade.log" 2>&1 ||
     fail "the upgrade: $(tail -5 "$scratch/upgrade.log")"
-if grep -q 'logrotate.d/ketrav' "$scratch/upgrade.log" && grep -q "ketrav ($version-$release)" "$scratch/upgrade.log"; then
+if grep -q 'logrotate.d/ketrav' "$scratch/upgrade.log" && grep -q "ketrav ($version-$revision)" "$scratch/upgrade.log"; then
     pass "the upgrade shows the NEWS entry"
 else
     fail "the upgrade shows no NEWS entry: $(grep -i -A3 news "$scratch/upgrade.log" | head -5)"

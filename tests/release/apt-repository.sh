@@ -26,6 +26,14 @@ publish() {
     cp "$repository/ketrav-archive-keyring.gpg" "$debian_root/usr/share/keyrings/"
 }
 publish "$packages"
+# The key checked as the README says, with gpgv alone (a minimal root has
+# no gpg): the fingerprint of the key that signed the index is the one
+# make-repository.sh wrote beside the key.
+signer=$(in_root gpgv --status-fd 1 --keyring /usr/share/keyrings/ketrav-archive-keyring.gpg \
+    /srv/ketrav-repository/dists/stable/InRelease 2>/dev/null | sed -n 's/^\[GNUPG:\] VALIDSIG .* \([0-9A-F]*\)$/\1/p')
+[ -n "$signer" ] && [ "$signer" = "$(cat "$repository/ketrav-archive-keyring.fingerprint")" ] &&
+    pass "$suite: gpgv names the fingerprint make-repository.sh printed" ||
+    fail "$suite: gpgv's fingerprint '$signer' is not the one written beside the key"
 printf 'Types: deb\nURIs: file:/srv/ketrav-repository\nSuites: stable\nComponents: main\nSigned-By: /usr/share/keyrings/ketrav-archive-keyring.gpg\n' \
     >"$debian_root/etc/apt/sources.list.d/ketrav.sources"
 if in_root sh -c 'apt-get update -q && apt-get install -y -q ketrav' >"$scratch/install.log" 2>&1; then

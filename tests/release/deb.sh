@@ -3,7 +3,7 @@
 # nothing; the architecture and the release as the Debian revision; the
 # files the documents name, the examples among them; every directory and
 # program 0755 and every other file 0644, whatever the builder's umask; no
-# Depends, as the programs are static. The armhf .deb's programs are
+# Depends, as the programs are static, but Built-Using for what they carry. The armhf .deb's programs are
 # ARMv5TE code without Thumb-2, which the Raspberry Pi Zero and 1 (ARMv6)
 # run.
 . "$(dirname "$0")/common.sh"
@@ -39,7 +39,13 @@ dpkg-deb -c "$package" | awk '$1 != "drwxr-xr-x" && $1 != "-rw-r--r--" &&
     !($1 == "-rwxr-xr-x" && $6 ~ /^\.\/usr\/(bin|libexec)\//) {print $1, $6}' >"$scratch/modes.txt"
 [ ! -s "$scratch/modes.txt" ] || fail "$name: modes: $(head -3 "$scratch/modes.txt")"
 [ -z "$(dpkg-deb -f "$package" Depends)" ] || fail "$name: Depends for static programs: $(dpkg-deb -f "$package" Depends)"
-[ $failures -ne 0 ] || pass "$name: $arch, $version-$revision, its files, fixed modes, no Depends"
+# What the static programs carry instead: the C library's and GCC's source
+# packages, natively or as the cross toolchains package them.
+built_using=$(dpkg-deb -f "$package" Built-Using)
+echo "$built_using" | grep -qE '(^|, )(glibc|cross-toolchain-base) \(= [^)]+\)' &&
+    echo "$built_using" | grep -qE '(^|, )gcc-[0-9]+(-cross)? \(= [^)]+\)' ||
+    fail "$name: Built-Using does not name the C library and GCC: '$built_using'"
+[ $failures -ne 0 ] || pass "$name: $arch, $version-$revision, its files, fixed modes, no Depends, Built-Using $built_using"
 
 if [ "$arch" = armhf ]; then
     dpkg -x "$package" "$scratch/armhf"

@@ -20,7 +20,7 @@ END
     sh tests/release/windows-imports.sh "$exe" "$winnt" "$cpu-w64-mingw32-gcc-win32" &&
         pass "$bits-bit/ketrav.exe: nothing imported that Windows $winnt lacks" ||
         fail "$bits-bit/ketrav.exe imports beyond Windows $winnt"
-    strings -el "$exe" >"$scratch/resource.txt"
+    strings -n 3 -el "$exe" >"$scratch/resource.txt"
     if grep -qx ProductName "$scratch/resource.txt" && grep -qx KetRAV "$scratch/resource.txt" &&
         grep -qx "$version" "$scratch/resource.txt"; then
         pass "$bits-bit/ketrav.exe carries its version resource ($version)"

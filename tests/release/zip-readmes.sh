@@ -28,6 +28,11 @@ for f in ketrav-task.cmd ketrav-post.cmd ketrav-monthly.cmd 'examples\\bbs'; do
     grep -q "$f" "$readme" || fail "README.txt does not name $f"
 done
 
+# The changes keep the Debian notes' lines as they are, commands whole.
+for text in CHANGES.txt NOTICES.txt; do
+    crlf_throughout "$unpacked/$text" && pass "$text: CR LF" || fail "$text: not CR LF throughout"
+done
+
 readme_ru=$unpacked/README.ru.txt
 [ "$(head -c 3 "$readme_ru" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "README.ru.txt has no UTF-8 byte-order mark"
 iconv -f UTF-8 -t UTF-8 "$readme_ru" >/dev/null 2>&1 || fail "README.ru.txt is not UTF-8"

@@ -4,6 +4,7 @@
 # 2003 for 64-bit), so that it starts there, and a version resource that
 # Explorer shows.
 . "$(dirname "$0")/common.sh"
+need_tool strings i686-w64-mingw32-gcc-win32 x86_64-w64-mingw32-gcc-win32 i686-w64-mingw32-objdump x86_64-w64-mingw32-objdump
 unpack_zip
 
 pe_machine() {

@@ -4,6 +4,7 @@
 # example; README.ru.txt UTF-8 with a byte-order mark (Notepad from XP on
 # tells UTF-8 by it), CR LF throughout, at most 78 characters a line.
 . "$(dirname "$0")/common.sh"
+need_tool iconv
 unpack_zip
 
 crlf_throughout() {

@@ -13,7 +13,7 @@ export CTEST_PARALLEL_LEVEL := $(JOBS)
 # in it; the test trees are the presets' workflows, listed there the
 # longest first. The release's own targets (the package trees, the Debian
 # releases) are named once, in tests/release/CMakeLists.txt, and its checks
-# live in a tree of their own (preset release). A plain `cmake -S . -B DIR`
+# live in a tree of their own (preset release-checks). A plain `cmake -S . -B DIR`
 # needs no preset, and `make demo` uses none, so both still work with
 # CMake 3.18; every other target says so when CMake is older than 3.25.
 TREES = $(shell cmake --workflow --list-presets 2>/dev/null | sed -n 's/^ *"\(.*\)"$$/\1/p')
@@ -62,7 +62,7 @@ $(BUILT_TREES): presets
 
 # The release checks' tree: configured, nothing to build.
 release-tree release-builds: presets
-	cmake --preset release >/dev/null
+	cmake --preset release-checks >/dev/null
 
 # Configure, build and test, in one workflow.
 $(addprefix test-,$(TREES)): presets
@@ -90,8 +90,8 @@ repository: packages
 
 # Every release check (tests/release/), the long builds among them, the
 # packages built first: each a CTest test labelled release, listed by
-# `ctest --test-dir build/release -N -L release`, one run alone with
-# `ctest --test-dir build/release -R NAME`.
+# `ctest --test-dir build/release-checks -N -L release`, one run alone
+# with `ctest --test-dir build/release-checks -R NAME`.
 check-release: deps
 	$(MAKE) release-tree native
 	ctest --preset release -j $(CHECK_JOBS)

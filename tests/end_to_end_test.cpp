@@ -76,6 +76,30 @@ void expect_report(const KetravRun& run, const std::string& first, const std::st
     EXPECT_FALSE(exists("KetRAV2.txt"));
 }
 
+// Runs `reader`, shell commands that read KetRAV.Rpt, a FIFO, on
+// descriptor 3, in the background; then `run` (the program, $k), then
+// `meanwhile`; and gives the run's std::system status. However slowly
+// either starts on a loaded machine, the run never meets a FIFO without a
+// reader, and the reader never reads before the run has it open (it would
+// read an end): the reader opens first (a descriptor of the shell's own,
+// for reading and writing, lets its open return at once, and is closed
+// again before the run starts), and reads once /proc shows that the run,
+// or a child of its, holds the FIFO.
+int run_with_fifo_reader(const std::string& reader, const std::string& run, const std::string& meanwhile = "") {
+    const std::string script =
+        "rm -f reader.ready run.opened; exec 5<>KetRAV.Rpt; here=$(pwd -P); "
+        "timeout 20 sh -c 'exec 3<KetRAV.Rpt; : > reader.ready; "
+        "until [ -e run.opened ]; do sleep 0.01; done; " +
+        reader + "' 5<&- & "
+        "i=0; while [ ! -e reader.ready ] && [ $i -lt 400 ]; do sleep 0.05; i=$((i+1)); done; exec 5<&-; " + run +
+        " & k=$!; "
+        "holds() { for p in $k $(cat /proc/$k/task/$k/children 2>/dev/null); do ls -l /proc/$p/fd 2>/dev/null; done | "
+        "grep -q -F -- \"-> $here/KetRAV.Rpt\"; }; "
+        "i=0; until holds || ! kill -0 $k 2>/dev/null || [ $i -ge 2000 ]; do sleep 0.01; i=$((i+1)); done; "
+        ": > run.opened; " + meanwhile + " wait $k; s=$?; wait; rm -f reader.ready run.opened; exit $s";
+    return std::system(script.c_str());
+}
+
 std::string import_line(const std::string& stamp, const std::string& tag) {
     return "  " + stamp + "  Import #1 from 2:5020/1 to " + tag + crlf;
 }
@@ -636,9 +660,7 @@ TEST_F(EndToEnd, AFailedSortNeverHoldsUpTheRunNorMakesAReport) {
     fs::permissions("bin/sort", fs::perms::owner_all);
     fs::remove("KetRAV.Rpt");
     ASSERT_EQ(mkfifo("KetRAV.Rpt", 0600), 0);
-    int status = std::system(("timeout 20 cat KetRAV.Rpt > posted & sleep 0.2; timeout 60 '" +
-                              fs::absolute("bin/ketrav").string() + "' T; s=$?; wait; exit $s")
-                                 .c_str());
+    int status = run_with_fifo_reader("exec cat <&3 > posted", "timeout 60 '" + fs::absolute("bin/ketrav").string() + "' T");
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
     EXPECT_EQ(read_bytes("posted"), "");
 }
@@ -894,8 +916,7 @@ TEST_F(EndToEnd, TheNewReportKeepsWhatTheSysopSet) {
     fs::remove("KetRAV.Rpt");
     ASSERT_EQ(mkfifo("KetRAV.Rpt", 0600), 0);
     std::string program = ketrav::testing::program_path("ketrav");
-    int status = std::system(
-        ("timeout 20 cat KetRAV.Rpt > posted & sleep 0.2; '" + program + "' T; s=$?; wait; exit $s").c_str());
+    int status = run_with_fifo_reader("exec cat <&3 > posted", "'" + program + "' T");
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     std::string posted = read_bytes("posted");
     EXPECT_GT(posted.size(), 100000u);
@@ -908,9 +929,7 @@ TEST_F(EndToEnd, TheNewReportKeepsWhatTheSysopSet) {
     // that the pipe takes whole at once.
     for (const std::string& log_now : {log, import_line("261201 10:00:00", "AREA")}) {
         write_bytes("logs/qtoss.log", log_now);
-        status = std::system(("timeout 20 sh -c 'head -c 100 KetRAV.Rpt > early; sleep 0.5' & sleep 0.2; '" + program +
-                              "' T; s=$?; wait; exit $s")
-                                 .c_str());
+        status = run_with_fifo_reader("head -c 100 <&3 > early; exec 3<&-; sleep 0.5", "'" + program + "' T");
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status << " " << log_now.size();
         EXPECT_EQ(read_bytes("early").size(), 100u);
         for (const char* left : {"KetRAV.lck", "KetRAV1.txt", "KetRAV2.txt", "KetRAV3.txt"})
@@ -925,12 +944,11 @@ TEST_F(EndToEnd, TheNewReportKeepsWhatTheSysopSet) {
         fs::remove("posted");
         // The reader takes one page, so that the run is stopped in a write
         // that has put some of its piece into the pipe, and no more.
-        status = std::system(("timeout 20 sh -c 'exec 3<KetRAV.Rpt; dd bs=4096 count=1 <&3 > posted 2>/dev/null; "
-                              "sleep 0.8; cat <&3 >> posted' & sleep 0.2; '" +
-                              program +
-                              "' T & k=$!; i=0; while [ ! -s posted ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i+1)); "
-                              "done; sleep 0.2; kill -STOP $k; sleep 0.1; kill -CONT $k; wait $k; s=$?; wait; exit $s")
-                                 .c_str());
+        status = run_with_fifo_reader(
+            "dd bs=4096 count=1 <&3 > posted 2>/dev/null; sleep 0.8; exec cat <&3 >> posted",
+            "'" + program + "' T",
+            "i=0; while [ ! -s posted ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i+1)); done; "
+            "sleep 0.2; kill -STOP $k; sleep 0.1; kill -CONT $k;");
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << " " << round;
         EXPECT_NE(read_bytes("posted").find("    Total Messages =   2,000" + crlf), std::string::npos) << round;
     }
@@ -940,9 +958,8 @@ TEST_F(EndToEnd, TheNewReportKeepsWhatTheSysopSet) {
     const std::size_t report_size = header("01-01-2026", "261201", "261201", std::string(40, ' ') + "T").size() +
                                     area_line.size() + footer("      1").size();
     for (int round = 0; round < 20; ++round) {
-        status = std::system(("timeout 20 head -c " + std::to_string(report_size) +
-                              " KetRAV.Rpt > posted & sleep 0.1; '" + program + "' T; s=$?; wait; exit $s")
-                                 .c_str());
+        status = run_with_fifo_reader("exec head -c " + std::to_string(report_size) + " <&3 > posted",
+                                      "'" + program + "' T");
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << " " << round;
         EXPECT_EQ(read_bytes("posted").size(), report_size) << round;
     }

@@ -76,6 +76,7 @@ void expect_report(const KetravRun& run, const std::string& first, const std::st
     EXPECT_FALSE(exists("KetRAV2.txt"));
 }
 
+#ifndef _WIN32
 // Runs `reader`, shell commands that read KetRAV.Rpt, a FIFO, on
 // descriptor 3, in the background; then `run` (the program, $k), then
 // `meanwhile`; and gives the run's std::system status. However slowly
@@ -99,6 +100,7 @@ int run_with_fifo_reader(const std::string& reader, const std::string& run, cons
         ": > run.opened; " + meanwhile + " wait $k; s=$?; wait; rm -f reader.ready run.opened; exit $s";
     return std::system(script.c_str());
 }
+#endif
 
 std::string import_line(const std::string& stamp, const std::string& tag) {
     return "  " + stamp + "  Import #1 from 2:5020/1 to " + tag + crlf;

@@ -23,7 +23,7 @@ DEMO_DIR := build/demo
 RELEASE := build/release
 
 .PHONY: all demo check deps deps-demo deps-packages presets $(TREES) $(addprefix test-,$(TREES)) \
-	release-tree packages repository check-release orig fuzz-smoke coverage bench clean
+	release-tree release-after-trees packages repository check-release orig fuzz-smoke coverage bench clean
 
 all: native
 
@@ -104,15 +104,19 @@ fuzz-smoke:
 # The presets' workflows side by side (the release's long builds, from the
 # release checks' tree, and the test trees), CHECK_JOBS at a time, in the
 # presets' order, the longest first: a build's compiling fills the time
-# another spends waiting on Wine or qemu. Each one's output comes whole
-# when it is done. Then the rest of the release checks, whose closing lines
-# end the check.
+# another spends waiting on Wine or qemu. Once every test tree is built and
+# tested, the release checks of what they built, while the long builds may
+# still run. Each one's output comes whole when it is done. Last the checks
+# that compare the long builds with the packages, whose lines end the check.
 CHECK_JOBS ?= 4
 check: deps
 	$(MAKE) --no-print-directory presets
-	$(MAKE) --output-sync=target -j $(CHECK_JOBS) $(addprefix test-,$(TREES)) fuzz-smoke
-	$(MAKE) native
-	ctest --preset release-after-builds -j $(CHECK_JOBS)
+	$(MAKE) --output-sync=target -j $(CHECK_JOBS) test-release-builds release-after-trees fuzz-smoke
+	ctest --preset release-comparisons -j $(CHECK_JOBS)
+
+# The release checks of what the test trees built (in `make check`).
+release-after-trees: $(addprefix test-,$(filter-out release-builds,$(TREES)))
+	ctest --preset release-after-trees -j $(CHECK_JOBS)
 
 # Line and branch coverage of src/ over the native tests: a Debug tree that
 # counts with gcov (its preset, coverage), the counters of every program

@@ -17,15 +17,7 @@ repository=$debian_root/srv/ketrav-repository
 trap 'rm -rf "$scratch" "$repository" "$debian_root/etc/apt/sources.list.d/ketrav.sources" \
     "$debian_root/usr/share/keyrings/ketrav-archive-keyring.gpg" "$debian_root/tmp/bbs"' EXIT
 
-# publish DIR: the repository made from the packages in DIR, its key where
-# the sources entry names it.
-publish() {
-    sh scripts/make-repository.sh "$1" "$repository" >"$scratch/make-repository.log" 2>&1 ||
-        fail "make-repository.sh: $(tail -3 "$scratch/make-repository.log")"
-    mkdir -p "$debian_root/usr/share/keyrings"
-    cp "$repository/ketrav-archive-keyring.gpg" "$debian_root/usr/share/keyrings/"
-}
-publish "$packages"
+publish_repository "$packages"
 # The key checked as the README says, with gpgv alone (a minimal root has
 # no gpg): the fingerprint of the key that signed the index is the one
 # make-repository.sh wrote beside the key.
@@ -34,8 +26,6 @@ signer=$(in_root gpgv --status-fd 1 --keyring /usr/share/keyrings/ketrav-archive
 [ -n "$signer" ] && [ "$signer" = "$(cat "$repository/ketrav-archive-keyring.fingerprint")" ] &&
     pass "$suite: gpgv names the fingerprint make-repository.sh printed" ||
     fail "$suite: gpgv's fingerprint '$signer' is not the one written beside the key"
-printf 'Types: deb\nURIs: file:/srv/ketrav-repository\nSuites: stable\nComponents: main\nSigned-By: /usr/share/keyrings/ketrav-archive-keyring.gpg\n' \
-    >"$debian_root/etc/apt/sources.list.d/ketrav.sources"
 if in_root sh -c 'apt-get update -q && apt-get install -y -q ketrav' >"$scratch/install.log" 2>&1; then
     installed=$(in_root dpkg-query -W -f='${Version}' ketrav)
     [ "$installed" = "$version-$revision" ] && pass "$suite: apt installs $installed from the repository" ||
@@ -53,7 +43,7 @@ mkdir -p "$scratch/newer"
 dpkg-deb -R "$packages/$name" "$scratch/unpacked"
 sed -i "s/^Version: .*/Version: $newer/" "$scratch/unpacked/DEBIAN/control"
 dpkg-deb --root-owner-group -b "$scratch/unpacked" "$scratch/newer/ketrav_${newer}_amd64.deb" >/dev/null
-publish "$scratch/newer"
+publish_repository "$scratch/newer"
 if in_root sh -c 'apt-get update -q && apt-get upgrade -y -q' >"$scratch/upgrade.log" 2>&1 &&
     [ "$(in_root dpkg-query -W -f='${Version}' ketrav)" = "$newer" ]; then
     pass "$suite: apt upgrade takes $newer from the repository"

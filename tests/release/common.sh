@@ -66,4 +66,16 @@ use_debian_root() {
     exec 8>"$debian_root.lock"
     flock 8
 }
+# publish_repository DIR: make-repository.sh's repository of the packages in
+# DIR at $repository (the root's /srv/ketrav-repository), added to the root
+# as the README has a sysop add it: the key in /usr/share/keyrings and a
+# sources entry that names it.
+publish_repository() {
+    sh scripts/make-repository.sh "$1" "$repository" >"$scratch/make-repository.log" 2>&1 ||
+        fail "make-repository.sh: $(tail -3 "$scratch/make-repository.log")"
+    mkdir -p "$debian_root/usr/share/keyrings"
+    cp "$repository/ketrav-archive-keyring.gpg" "$debian_root/usr/share/keyrings/"
+    printf 'Types: deb\nURIs: file:/srv/ketrav-repository\nSuites: stable\nComponents: main\nSigned-By: /usr/share/keyrings/ketrav-archive-keyring.gpg\n' \
+        >"$debian_root/etc/apt/sources.list.d/ketrav.sources"
+}
 in_root() { chroot "$debian_root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"; }

@@ -53,12 +53,7 @@ scheduled() {
 echo "$check: with the previous release, the user's line ends $(scheduled bbs) and root's $(scheduled root)"
 
 # This release through the repository, as the README publishes it.
-sh scripts/make-repository.sh "$packages" "$repository" >"$scratch/make-repository.log" 2>&1 ||
-    fail "make-repository.sh: $(tail -3 "$scratch/make-repository.log")"
-mkdir -p "$debian_root/usr/share/keyrings"
-cp "$repository/ketrav-archive-keyring.gpg" "$debian_root/usr/share/keyrings/"
-printf 'Types: deb\nURIs: file:/srv/ketrav-repository\nSuites: stable\nComponents: main\nSigned-By: /usr/share/keyrings/ketrav-archive-keyring.gpg\n' \
-    >"$debian_root/etc/apt/sources.list.d/ketrav.sources"
+publish_repository "$packages"
 # apt-listchanges shows an entry once and notes it as seen: an earlier
 # check's notes go, as a sysop's machine has never seen this entry.
 in_root sh -c 'rm -rf /var/lib/apt/listchanges*'

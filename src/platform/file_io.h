@@ -21,6 +21,11 @@ enum class FileKind { disk, other };
 // second open of the same file, here or in another process, fails with the
 // sharing violation (32). The handle is created inheritable.
 OsStatus open_file(const std::string& name, FileAccess access, OsHandle& handle);
+
+// `name` was read from the file open as `source`: whoever controls that
+// file chose it. On POSIX a run of root's looks it up, and opens what it
+// names, with that user's rights from then on; nothing on Windows.
+void take_name_from(OsHandle source, const std::string& name);
 OsStatus file_kind(OsHandle handle, FileKind& kind);
 OsStatus set_file_pointer(OsHandle handle, std::uint64_t offset);
 OsStatus set_end_of_file(OsHandle handle);

@@ -18,13 +18,15 @@ struct Replacement {
     OsHandle old_file;                // the old file, held so that no open slips in before the rename (POSIX)
     std::string target;               // the target's name: in `directory` on POSIX, whole on Windows
     std::string temporary;            // the new file's name, the same way
+    std::int64_t acting_for = -1;     // the user whose rights each step is taken with, -1 the run's own (POSIX)
     bool waiting = false;             // whether it has waited for the old file's holder (Windows)
     std::uint32_t waiting_since = 0;  // since when, in the system's milliseconds
 };
 
 // Opens for writing, with no sharing, a new file that is to take the place
 // of the file `name` reaches: `name` itself, or, when `name` is a symbolic
-// link of this user's own or root's, the one file it names (POSIX). The new
+// link of this user's own or root's (for a run of root's: of the user it
+// then acts for), the one file it names (POSIX). The new
 // file is created exclusively beside its target, under `local_temporary`
 // when that is the current directory, and elsewhere under a name of this
 // directory's own (no other host's run can share it; the next run here

@@ -18,6 +18,7 @@ bool read_configuration(RunValues& run) {
     // No file's name holds a NUL: the system would take the name as ending
     // there, and read a file the line does not name.
     bool nameable = run.line_buffer.find('\0') == std::string::npos;
+    if (nameable) take_name_from(configuration_slot, run.line_buffer);
     Presence named = nameable ? file_presence(run.line_buffer) : Presence::absent;
     if (named == Presence::present) run.log_path = run.line_buffer;
     return close_file(configuration_slot) && named != Presence::unknown;

@@ -460,6 +460,10 @@ bool still_holds_the_bytes_read(Slot slot) {
     return now.value() == file->bytes_read.value();
 }
 
+void take_name_from(Slot slot, const std::string& name) {
+    if (OpenFile* file = find_open_file(slot)) platform::take_name_from(file->handle, name);
+}
+
 bool slot_in_use(Slot slot) { return find_open_file(slot) != nullptr; }
 
 }  // namespace ketrav::services

@@ -98,6 +98,12 @@ bool close_all();
 // is no disk file.
 bool still_holds_the_bytes_read(Slot slot);
 
+// `name` was read from the file open under `slot`: whoever controls that
+// file chose it, and a run of root's looks it up with their rights alone
+// (what a configuration file of a user's names is read on that user's
+// word, never on root's).
+void take_name_from(Slot slot, const std::string& name);
+
 // Whether a file is open under `slot`.
 bool slot_in_use(Slot slot);
 

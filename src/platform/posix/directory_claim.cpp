@@ -10,6 +10,7 @@
 
 #include <cerrno>
 
+#include "platform/posix/acting_user.h"
 #include "platform/posix/descriptor.h"
 #include "platform/posix/errno_mapping.h"
 #include "platform/posix/file_io.h"
@@ -25,16 +26,6 @@ using posix::same_file;
 
 std::string claimed_path;
 
-// A system table as text; empty when it cannot be read.
-std::string read_table(const char* path) {
-    std::string text;
-    posix::Descriptor table(posix::sys_open(path, O_RDONLY | O_CLOEXEC, 0));
-    char block[4096];
-    for (ssize_t got; table.get() >= 0 && (got = posix::sys_read(table.get(), block, sizeof block)) > 0;)
-        text.append(block, static_cast<std::size_t>(got));
-    return text;
-}
-
 // Opens the lock file, made when missing; read-only where another user's
 // run made it and this user may not write it (a lock needs no more). It is
 // made readable by all whatever the umask: what a killed run of root's
@@ -49,19 +40,19 @@ int open_lock_file(const std::string& path) {
 }
 
 // Root in a directory another user owns would read what that user names
-// (ketrav.ini, a link at the log) with root's rights and put it in a report
-// that user may read: the run becomes that user before it opens anything,
-// and so keeps the schedule. In root's own directory the directory itself
-// must be one no other user may write (no group's but root's, sticky or
-// not); every part beyond it is checked as it is opened.
+// (ketrav.ini, a link at the log) and write what that user reads: the run
+// becomes that user before it opens anything, and so keeps the schedule.
+// In root's own directory the directory itself must be one no other user
+// may write (sticky or not); every part beyond it is judged as it is
+// opened.
 OsStatus act_as_owner_for_root() {
-    if (geteuid() != 0) return OsStatus::success();
+    if (!posix::run_by_root()) return OsStatus::success();
+    posix::Descriptor host(posix::open_directory_itself(AT_FDCWD, "."));
     struct stat here {};
-    if (posix::sys_stat(".", &here) != 0) return posix::errno_status();
+    if (host.get() < 0 || posix::sys_fstat(host.get(), &here) != 0) return posix::errno_status();
     if (here.st_uid == 0)
-        return posix::root_may_trust(here) ? OsStatus::success() : OsStatus::failure(error_access_denied);
-    return posix::become(
-        posix::identity_from_tables(here.st_uid, here.st_gid, read_table("/etc/passwd"), read_table("/etc/group")));
+        return posix::root_may_trust(here, host.get()) ? OsStatus::success() : OsStatus::failure(error_access_denied);
+    return posix::become(here.st_uid);
 }
 
 }  // namespace

@@ -8,13 +8,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <map>
 
 #include "platform/call_table.h"
 #include "platform/posix/errno_mapping.h"
 #include "platform/posix/file_io.h"
 #include "platform/posix/paths.h"
 #include "platform/posix/process.h"
-#include "platform/posix/root_rule.h"
+#include "platform/posix/acting_user.h"
+#include "platform/posix/descriptor.h"
+#include "platform/posix/path_walk.h"
 #include "platform/posix/system_calls.h"
 
 namespace ketrav::platform {
@@ -22,6 +25,10 @@ namespace {
 
 std::vector<int> open_descriptors;
 std::vector<int> private_descriptors;
+// For a run of root's: the user each open file was reached for, and the
+// user each name read from a file was chosen by.
+std::map<int, uid_t> reached_for;
+std::map<std::string, uid_t> chosen_by;
 
 int descriptor(OsHandle handle) { return static_cast<int>(handle.value); }
 
@@ -54,6 +61,16 @@ OsStatus posix::hold_for_removal(const std::string& path, const struct stat& inf
     return status;
 }
 
+uid_t posix::chooser_of_name(const std::string& path) {
+    auto it = chosen_by.find(path);
+    return it == chosen_by.end() ? run_user() : it->second;
+}
+
+void take_name_from(OsHandle source, const std::string& name) {
+    auto it = reached_for.find(descriptor(source));
+    if (it != reached_for.end() && it->second != posix::run_user()) chosen_by[posix::native_path(name)] = it->second;
+}
+
 void keep_owner_access_to_new_files() {
     mode_t mask = umask(0);
     umask(mask & ~static_cast<mode_t>(S_IRUSR | S_IWUSR));
@@ -64,29 +81,45 @@ OsStatus open_file(const std::string& name, FileAccess access, OsHandle& handle)
     std::string path = posix::native_path(name);
     if (path.empty()) return OsStatus::failure(error_path_not_found);
 
-    // Root opens nothing another user could have put on its way.
-    OsStatus trusted = posix::check_path_for_root(path);
-    if (!trusted.ok) return trusted;
-    struct stat info {};
-    bool exists = posix::sys_stat(path.c_str(), &info) == 0;
-    // Windows opens no directory as a file, and writes to no read-only file,
-    // not even for an administrator.
-    if (exists && S_ISDIR(info.st_mode)) return OsStatus::failure(error_access_denied);
-    if (exists && access == FileAccess::write && S_ISREG(info.st_mode) && !(info.st_mode & S_IWUSR))
-        return OsStatus::failure(error_access_denied);
-
-    // Non-blocking, so that a FIFO never holds up the open; never truncating,
-    // so that the lock is taken before anything changes; never writing
-    // through a symbolic link, which another user may have planted.
-    int flags = O_CLOEXEC | O_NONBLOCK | (access == FileAccess::read ? O_RDONLY : (O_WRONLY | O_CREAT | O_NOFOLLOW));
-    int fd = posix::sys_open(path.c_str(), flags, 0666);
-    if (fd < 0) return errno == ENOENT ? posix::missing_status(path) : posix::errno_status();
+    int flags = O_CLOEXEC | O_NONBLOCK | (access == FileAccess::read ? O_RDONLY : (O_WRONLY | O_CREAT));
+    int fd = -1;
+    uid_t controller = posix::run_user();
+    if (posix::run_by_root()) {
+        // Every part of the way judged as it is opened, and each looked up
+        // with the rights of whoever controls the way there.
+        posix::Way way(posix::chooser_of_name(path));
+        posix::Descriptor file;
+        OsStatus opened = posix::open_on_way(path, flags, way, file);
+        if (!opened.ok) return opened;
+        struct stat info {};
+        if (posix::sys_fstat(file.get(), &info) != 0) return posix::errno_status();
+        // Windows writes to no read-only file, not even for an administrator.
+        if (access == FileAccess::write && S_ISREG(info.st_mode) && !(info.st_mode & S_IWUSR))
+            return OsStatus::failure(error_access_denied);
+        fd = file.take();
+        controller = way.controller;
+    } else {
+        struct stat info {};
+        bool exists = posix::sys_stat(path.c_str(), &info) == 0;
+        // Windows opens no directory as a file, and writes to no read-only
+        // file.
+        if (exists && S_ISDIR(info.st_mode)) return OsStatus::failure(error_access_denied);
+        if (exists && access == FileAccess::write && S_ISREG(info.st_mode) && !(info.st_mode & S_IWUSR))
+            return OsStatus::failure(error_access_denied);
+        // Non-blocking, so that a FIFO never holds up the open; never
+        // truncating, so that the lock is taken before anything changes;
+        // never writing through a symbolic link, which another user may
+        // have planted.
+        fd = posix::sys_open(path.c_str(), flags | (access == FileAccess::write ? O_NOFOLLOW : 0), 0666);
+        if (fd < 0) return errno == ENOENT ? posix::missing_status(path) : posix::errno_status();
+    }
     if (posix::sys_flock(fd, LOCK_EX | LOCK_NB) != 0) {
         OsStatus status = posix::errno_status();
         posix::sys_close(fd);
         return status;
     }
     posix::note_open_file(fd);
+    reached_for[fd] = controller;
     handle.value = fd;
     return OsStatus::success();
 }
@@ -165,6 +198,7 @@ OsStatus close_handle(OsHandle handle) {
         if (posix::is_injected_errno(errno)) return status;
     }
     list->erase(it);
+    reached_for.erase(fd);
     note_handle_closed();
     return status;
 }

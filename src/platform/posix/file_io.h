@@ -34,6 +34,10 @@ void note_private_descriptor(int fd);
 // Takes `fd` among the open files, as open_file does with the files it opens.
 void note_open_file(int fd);
 
+// Whose rights a run of root's looks `path` up with: the user who chose it
+// (take_name_from), else the run's own.
+uid_t chooser_of_name(const std::string& path);
+
 // Windows' refusals before a file is deleted or replaced: a directory or a
 // read-only file (5), a file that an open holds (32). Every open of this
 // layer holds a lock, so the lock taken here tells whether one does; `held`

@@ -27,6 +27,7 @@
 #include "platform/posix/file_io.h"
 #include "platform/posix/path_walk.h"
 #include "platform/posix/paths.h"
+#include "platform/posix/acting_user.h"
 #include "platform/posix/root_rule.h"
 #include "platform/posix/system_calls.h"
 #include "platform/secret_number.h"
@@ -85,7 +86,7 @@ bool is_generated_name(const std::string& name, const std::string& prefix) {
 // no run holds (a run holds its temporary locked until it is in place, so
 // another host whose name happens to match loses nothing). A directory
 // that cannot be listed keeps them; no run ever takes one for its own.
-void remove_leftovers_of_host(int directory, const std::string& prefix) {
+void remove_leftovers_of_host(int directory, const std::string& prefix, uid_t user) {
     int listed = posix::sys_openat(directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (listed < 0) return;
     DIR* listing = posix::sys_fdopendir(listed);
@@ -101,7 +102,7 @@ void remove_leftovers_of_host(int directory, const std::string& prefix) {
     posix::sys_closedir(listing);
     for (const std::string& name : leftovers) {
         struct stat info {};
-        if (posix::sys_fstatat(directory, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || info.st_uid != geteuid() ||
+        if (posix::sys_fstatat(directory, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || info.st_uid != user ||
             !S_ISREG(info.st_mode))
             continue;
         Descriptor leftover(
@@ -180,6 +181,10 @@ OsStatus copy_settings(int from, const struct stat* old, int to) {
     return OsStatus::success();
 }
 
+uid_t acting_user_of(const Replacement& replacement) {
+    return replacement.acting_for >= 0 ? static_cast<uid_t>(replacement.acting_for) : posix::run_user();
+}
+
 void end_replacement(Replacement& replacement) {
     for (OsHandle* handle : {&replacement.old_file, &replacement.directory}) {
         if (handle->valid()) posix::sys_close(static_cast<int>(handle->value));
@@ -189,34 +194,49 @@ void end_replacement(Replacement& replacement) {
 
 // Finds the target `name` reaches: its directory held in `directory`, its
 // last name in `target`, what is there now in `old` (`exists` false when
-// nothing is). A link of this user's or root's is followed this once.
+// nothing is), and whose rights the way there is taken with (`way`). A
+// link the way may follow is followed this once.
 OsStatus find_target(const std::string& name, Descriptor& directory, std::string& target, struct stat& old,
-                     bool& exists) {
+                     bool& exists, posix::Way& way) {
     exists = false;
     std::string path = posix::native_path(name);
     if (path.empty()) return OsStatus::failure(error_path_not_found);
-    int links_left = posix::most_links_followed;
-    OsStatus walked = posix::walk_to_parent(AT_FDCWD, path, directory, target, links_left);
+    OsStatus walked = posix::walk_to_parent(AT_FDCWD, path, directory, target, way);
     for (int hop = 0; walked.ok; ++hop) {
         if (target.empty() || target == "." || target == "..") return OsStatus::failure(error_access_denied);
-        exists = posix::sys_fstatat(directory.get(), target.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+        Descriptor seen;
+        int error = 0;
+        {
+            posix::ActingAs as(way.controller);
+            if (!as.ok) return OsStatus::failure(error_access_denied);
+#ifdef O_PATH
+            seen.reset(posix::sys_openat(directory.get(), target.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC, 0));
+            exists = seen.get() >= 0 && posix::sys_fstat(seen.get(), &old) == 0;
+#else
+            exists = posix::sys_fstatat(directory.get(), target.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+#endif
+            error = errno;
+        }
+        errno = error;
         if (!exists && errno != ENOENT) return posix::errno_status();
-        // Root writes into no file, and in place of no file, another user
-        // could have planted or may change, nor in their directory.
+        // The new file is made and renamed in the directory; what is there
+        // is written over: both as the way allows.
         struct stat there {};
-        if (geteuid() == 0 && ((exists && !S_ISLNK(old.st_mode) && !posix::root_may_trust(old)) ||
-                               posix::sys_fstat(directory.get(), &there) != 0 || !posix::root_may_trust(there)))
-            return OsStatus::failure(error_access_denied);
+        if (posix::sys_fstat(directory.get(), &there) != 0) return posix::errno_status();
+        OsStatus taken = posix::take_part(there, directory.get(), posix::PartRole::make_in, way.controller);
+        if (taken.ok && exists && !S_ISLNK(old.st_mode))
+            taken = posix::take_part(old, seen.get(), posix::PartRole::use, way.controller);
+        if (!taken.ok) return taken;
         if (!exists || !S_ISLNK(old.st_mode)) return OsStatus::success();
         // The sysop's own link to a posting directory; a link to a link is
         // followed no further.
         if (hop > 0) return OsStatus::failure(error_access_denied);
         std::string text;
-        OsStatus read = posix::read_own_link(directory.get(), target, text);
+        OsStatus read = posix::read_link_on_way(directory.get(), target, text, way);
         if (!read.ok) return read;
         if (text.empty()) return OsStatus::failure(error_access_denied);
         Descriptor link_directory(directory.take());
-        walked = posix::walk_to_parent(link_directory.get(), text, directory, target, links_left);
+        walked = posix::walk_to_parent(link_directory.get(), text, directory, target, way);
     }
     return walked;
 }
@@ -286,7 +306,8 @@ OsStatus check_replacement_target(const std::string& name, const std::string& lo
     struct stat old {
     }, here{};
     bool exists = false, local = false;
-    OsStatus found = find_target(name, directory, target, old, exists);
+    posix::Way way;
+    OsStatus found = find_target(name, directory, target, old, exists, way);
     if (!found.ok) return found;
     return refuse_run_files(directory.get(), target, exists ? &old : nullptr, local_temporary, run_files, here, local);
 }
@@ -299,7 +320,8 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
     std::string target;
     struct stat old {};
     bool exists = false;
-    OsStatus found = find_target(name, directory, target, old, exists);
+    posix::Way way;
+    OsStatus found = find_target(name, directory, target, old, exists, way);
     if (!found.ok) return found;
     // A directory, a FIFO or a device is no file to replace (a stream is
     // opened at the start, by open_stream_target).
@@ -311,6 +333,10 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
         refuse_run_files(directory.get(), target, exists ? &old : nullptr, local_temporary, run_files, here, local);
     if (!allowed.ok) return allowed;
 
+    // Every step in the target's directory is taken with the rights of the
+    // way's user.
+    posix::ActingAs as(way.controller);
+    if (!as.ok) return OsStatus::failure(error_access_denied);
     Descriptor held;
     if (exists) {
         // Windows refuses to replace a read-only file, or one an open holds.
@@ -321,7 +347,7 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
     }
 
     std::string prefix = host_prefix(here);
-    if (!local) remove_leftovers_of_host(directory.get(), prefix);
+    if (!local) remove_leftovers_of_host(directory.get(), prefix, way.controller);
     Descriptor made;
     std::string temporary;
     OsStatus created =
@@ -329,6 +355,7 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
     if (!created.ok) return created;
     replacement.directory.value = directory.take();
     replacement.old_file.value = held.take();
+    if (way.controller != posix::run_user()) replacement.acting_for = way.controller;
     replacement.target = target;
     replacement.temporary = temporary;
     file.value = made.take();
@@ -337,6 +364,8 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
 }
 
 OsStatus complete_replacement(OsHandle file, Replacement& replacement) {
+    posix::ActingAs as(acting_user_of(replacement));
+    if (!as.ok) return abandon_replacement(file, replacement);
     int fd = static_cast<int>(file.value);
     int directory = static_cast<int>(replacement.directory.value);
     int old_file = static_cast<int>(replacement.old_file.value);
@@ -371,6 +400,7 @@ OsStatus complete_replacement(OsHandle file, Replacement& replacement) {
 }
 
 OsStatus abandon_replacement(OsHandle file, Replacement& replacement) {
+    posix::ActingAs as(acting_user_of(replacement));
     OsStatus status = OsStatus::success();
     if (replacement.directory.valid() &&
         posix::sys_unlinkat(static_cast<int>(replacement.directory.value), replacement.temporary.c_str()) != 0)
@@ -387,8 +417,11 @@ OsStatus open_stream_target(const std::string& name, OsHandle& stream, bool& is_
     std::string target;
     struct stat old {};
     bool exists = false;
-    OsStatus found = find_target(name, directory, target, old, exists);
+    posix::Way way;
+    OsStatus found = find_target(name, directory, target, old, exists, way);
     if (!found.ok || !exists || S_ISREG(old.st_mode) || S_ISDIR(old.st_mode)) return found;
+    posix::ActingAs as(way.controller);
+    if (!as.ok) return OsStatus::failure(error_access_denied);
     // Opened without waiting for a reader: with none there, the open fails
     // at once. It stays so: write_to_stream waits for room itself, within
     // a bound, so that a reader that never reads cannot hold the run.

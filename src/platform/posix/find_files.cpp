@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/call_table.h"
+#include "platform/posix/acting_user.h"
 #include "platform/posix/errno_mapping.h"
 #include "platform/posix/file_io.h"
 #include "platform/posix/paths.h"
@@ -53,7 +54,18 @@ OsStatus list_matches(const std::string& path, std::vector<FoundEntry>& found) {
 
     if (last.find_first_of("*?") == std::string::npos) {
         FoundEntry entry;
-        if (describe(path, last, entry)) {
+        // A name another user chose is looked at with that user's rights.
+        bool described = false;
+        int error = EACCES;
+        {
+            posix::ActingAs as(posix::chooser_of_name(path));
+            if (as.ok) {
+                described = describe(path, last, entry);
+                error = errno;
+            }
+        }
+        errno = error;
+        if (described) {
             found.push_back(entry);
         } else if (errno != 0 && errno != ENOENT && errno != ENOTDIR && errno != ENAMETOOLONG) {
             // A name the system could not look at (a directory on the way

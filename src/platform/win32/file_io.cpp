@@ -9,6 +9,9 @@ namespace ketrav::platform {
 using win32::guarded;
 using win32::native;
 
+// Windows names no owner a run acts for.
+void take_name_from(OsHandle, const std::string&) {}
+
 OsStatus open_file(const std::string& name, FileAccess access, OsHandle& handle) {
     handle = OsHandle{};
     if (OsError fault = intercept_call(SystemCall::open_file)) return OsStatus::failure(fault);

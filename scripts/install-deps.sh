@@ -26,10 +26,11 @@ check)
     # dpkg-dev: the source package's version; gzip: the packaged documents;
     # ccache: the trees' compile cache, shared by every clone on a machine;
     # clang and its runtime: the fuzz targets; logrotate: the month's
-    # rotation, tried; apt-utils and gnupg: the signed apt repository.
+    # rotation, tried; apt-utils and gnupg: the signed apt repository; acl:
+    # access lists on the files of root's end-to-end cases.
     # Wine is run as its package documents: the wine package's commands.
     packages="cmake g++ make googletest mingw-w64 wine wine64 wine32:i386 g++-aarch64-linux-gnu g++-arm-linux-gnueabi"
-    packages="$packages g++-i686-linux-gnu qemu-user groff-base lintian debootstrap dpkg-dev gzip ccache clang libclang-rt-dev logrotate apt-utils gnupg"
+    packages="$packages g++-i686-linux-gnu qemu-user groff-base lintian debootstrap dpkg-dev gzip ccache clang libclang-rt-dev logrotate apt-utils gnupg acl"
     ;;
 packages) packages="cmake g++ make googletest mingw-w64 g++-aarch64-linux-gnu g++-arm-linux-gnueabi g++-i686-linux-gnu gzip apt-utils gnupg" ;;
 coverage) packages="cmake g++ make googletest gcovr" ;;

@@ -54,9 +54,9 @@ KetravRun run_ketrav(const std::string& title) {
 
 std::string header(const std::string& stamp, const std::string& first, const std::string& last,
                    const std::string& title_line) {
-    return crlf + " KetRAV v" KETRAV_REPORT_VERSION "      Quelin Inbound Echomail Traffic Report           " + stamp + crlf +
-           crlf + std::string(29, ' ') + "From " + first + " to " + last + crlf + crlf + title_line + crlf + crlf +
-           rule + crlf + crlf;
+    return crlf + " KetRAV v" KETRAV_REPORT_VERSION "      Quelin Inbound Echomail Traffic Report           " + stamp +
+           crlf + crlf + std::string(29, ' ') + "From " + first + " to " + last + crlf + crlf + title_line + crlf +
+           crlf + rule + crlf + crlf;
 }
 
 std::string footer(const std::string& total_field) {
@@ -91,13 +91,16 @@ int run_with_fifo_reader(const std::string& reader, const std::string& run, cons
         "rm -f reader.ready run.opened; exec 5<>KetRAV.Rpt; here=$(pwd -P); "
         "timeout 20 sh -c 'exec 3<KetRAV.Rpt; : > reader.ready; "
         "until [ -e run.opened ]; do sleep 0.01; done; " +
-        reader + "' 5<&- & "
-        "i=0; while [ ! -e reader.ready ] && [ $i -lt 400 ]; do sleep 0.05; i=$((i+1)); done; exec 5<&-; " + run +
+        reader +
+        "' 5<&- & "
+        "i=0; while [ ! -e reader.ready ] && [ $i -lt 400 ]; do sleep 0.05; i=$((i+1)); done; exec 5<&-; " +
+        run +
         " & k=$!; "
         "holds() { for p in $k $(cat /proc/$k/task/$k/children 2>/dev/null); do ls -l /proc/$p/fd 2>/dev/null; done | "
         "grep -q -F -- \"-> $here/KetRAV.Rpt\"; }; "
         "i=0; until holds || ! kill -0 $k 2>/dev/null || [ $i -ge 2000 ]; do sleep 0.01; i=$((i+1)); done; "
-        ": > run.opened; " + meanwhile + " wait $k; s=$?; wait; rm -f reader.ready run.opened; exit $s";
+        ": > run.opened; " +
+        meanwhile + " wait $k; s=$?; wait; rm -f reader.ready run.opened; exit $s";
     return std::system(script.c_str());
 }
 #endif
@@ -662,7 +665,8 @@ TEST_F(EndToEnd, AFailedSortNeverHoldsUpTheRunNorMakesAReport) {
     fs::permissions("bin/sort", fs::perms::owner_all);
     fs::remove("KetRAV.Rpt");
     ASSERT_EQ(mkfifo("KetRAV.Rpt", 0600), 0);
-    int status = run_with_fifo_reader("exec cat <&3 > posted", "timeout 60 '" + fs::absolute("bin/ketrav").string() + "' T");
+    int status =
+        run_with_fifo_reader("exec cat <&3 > posted", "timeout 60 '" + fs::absolute("bin/ketrav").string() + "' T");
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
     EXPECT_EQ(read_bytes("posted"), "");
 }
@@ -946,11 +950,10 @@ TEST_F(EndToEnd, TheNewReportKeepsWhatTheSysopSet) {
         fs::remove("posted");
         // The reader takes one page, so that the run is stopped in a write
         // that has put some of its piece into the pipe, and no more.
-        status = run_with_fifo_reader(
-            "dd bs=4096 count=1 <&3 > posted 2>/dev/null; sleep 0.8; exec cat <&3 >> posted",
-            "'" + program + "' T",
-            "i=0; while [ ! -s posted ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i+1)); done; "
-            "sleep 0.2; kill -STOP $k; sleep 0.1; kill -CONT $k;");
+        status = run_with_fifo_reader("dd bs=4096 count=1 <&3 > posted 2>/dev/null; sleep 0.8; exec cat <&3 >> posted",
+                                      "'" + program + "' T",
+                                      "i=0; while [ ! -s posted ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i+1)); done; "
+                                      "sleep 0.2; kill -STOP $k; sleep 0.1; kill -CONT $k;");
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << " " << round;
         EXPECT_NE(read_bytes("posted").find("    Total Messages =   2,000" + crlf), std::string::npos) << round;
     }
@@ -1169,6 +1172,54 @@ TEST_F(EndToEnd, RootActsAsTheOwnerAndTrustsNothingElse) {
     EXPECT_EQ(run_in("tossers-logs"), 1);
     EXPECT_FALSE(exists("tossers-logs/KetRAV.Rpt"));
 
+    // The sysop's usual layout: root's directory, the tosser's own logs/
+    // and log, which root reads with the tosser's rights; root's report.
+    make_host("tossers-own", 0755, 0, 0);
+    ASSERT_EQ(std::system("chown -R 65534:65534 tossers-own/logs && chmod 0640 tossers-own/logs/qtoss.log"), 0);
+    EXPECT_EQ(run_in("tossers-own"), 0);
+    EXPECT_NE(read_bytes("tossers-own/KetRAV.Rpt").find("AREA "), std::string::npos);
+    struct stat made {};
+    ASSERT_EQ(stat("tossers-own/KetRAV.Rpt", &made), 0);
+    EXPECT_EQ(made.st_uid, 0u);
+
+    // Access lists that let another user write what root trusts: the
+    // ini (a user's entry, a group's), the host directory, the log. No
+    // byte of the secret, and no area of the user's, reaches a report.
+    struct Listed {
+        const char* host;
+        const char* path;
+        const char* entry;
+    };
+    for (const Listed& one :
+         {Listed{"acl-ini", "ketrav.ini", "u:65534:rw"}, Listed{"acl-ini-group", "ketrav.ini", "g:65534:rw"},
+          Listed{"acl-host", ".", "u:65534:rwx"}, Listed{"acl-log", "logs/qtoss.log", "u:65534:rw"}}) {
+        make_host(one.host, 0755, 0, 0);
+        write_bytes(std::string(one.host) + "/ketrav.ini",
+                    one.path == std::string("logs/qtoss.log") ? "" : secret + crlf);
+        std::string path = std::string(one.host) + "/" + one.path;
+        // The test command installs acl; a file system without access
+        // lists cannot hold these cases.
+        ASSERT_EQ(std::system(("setfacl -m " + std::string(one.entry) + " '" + path + "'").c_str()), 0) << one.host;
+        EXPECT_EQ(run_in(one.host), 1) << one.host;
+        EXPECT_FALSE(exists(std::string(one.host) + "/KetRAV.Rpt")) << one.host;
+    }
+
+    // An owner the tables do not list runs with no group that grants
+    // anything: not the directory's (root's), so a file root's group may
+    // read stays closed, and the report is in the "no group" group.
+    make_host("unlisted", 0755, 4242, 0);
+    ASSERT_EQ(std::system("chown -R 4242:0 unlisted/logs"), 0);
+    write_bytes("group-secret", import_line("261201 10:00:00", "SECRET"));
+    ASSERT_EQ(chmod("group-secret", 0640), 0);
+    write_bytes("unlisted/ketrav.ini", fs::absolute("group-secret").string() + crlf);
+    EXPECT_EQ(run_in("unlisted"), 1);
+    EXPECT_FALSE(exists("unlisted/KetRAV.Rpt"));
+    fs::remove("unlisted/ketrav.ini");
+    EXPECT_EQ(run_in("unlisted"), 0);
+    ASSERT_EQ(stat("unlisted/KetRAV.Rpt", &made), 0);
+    EXPECT_EQ(made.st_uid, 4242u);
+    EXPECT_EQ(made.st_gid, 65534u);
+
     // A directory its group may write (2775), whose member names the secret.
     make_host("group-written", 02775, 0, 65534);
     write_bytes("group-written/ketrav.ini", secret + crlf);
@@ -1206,13 +1257,57 @@ TEST_F(EndToEnd, RootActsAsTheOwnerAndTrustsNothingElse) {
     write_bytes("users/ketrav.ini", secret + crlf);
     EXPECT_EQ(run_in("users"), 1);
     EXPECT_FALSE(holds_secret("users"));
-    for (const char* host : {"tossers-logs", "group-written", "sticky", "users"})
+    // Nothing of root's reaches the user's helpers: not root's environment
+    // (a secret, a TMPDIR the user cannot write), not root's standard
+    // error (a root-only file), not the capabilities a parent meant to
+    // keep over the switch. A sort that tells what it was given shows it.
+    fs::create_directory("spied");
+    for (const char* name : {"ketrav", "cmd"})
+        fs::copy_file("programs/" + std::string(name), "spied/" + std::string(name));
+    fs::copy_file("programs/sort", "spied/sort.real");
+    write_bytes("spied/sort",
+                "#!/bin/sh\n{ env; echo \"stderr=$(readlink /proc/$$/fd/2)\"; grep '^Cap' /proc/$$/status; } > seen\n"
+                "exec \"$(dirname \"$0\")/sort.real\" \"$@\"\n");
+    ASSERT_EQ(std::system("chmod -R o+rx spied && touch root-only && chmod 0600 root-only"), 0);
+    fs::remove("users/ketrav.ini");
+    std::string spied = fs::absolute("spied/ketrav").string();
+    EXPECT_EQ(exit_status_of("cd users && SECRET=root-secret TMPDIR=/root setpriv --securebits +no_setuid_fixup '" +
+                             spied + "' T 2>>../root-only"),
+              0);
+    std::string seen = read_bytes("users/seen");
+    EXPECT_NE(seen.find("USER=nobody\n"), std::string::npos) << seen;
+    for (const char* leak : {"SECRET", "TMPDIR=/root"}) EXPECT_EQ(seen.find(leak), std::string::npos) << seen;
+    EXPECT_NE(seen.find("stderr=/dev/null"), std::string::npos) << seen;
+    for (const char* set : {"CapInh", "CapPrm", "CapEff", "CapAmb"})
+        EXPECT_NE(seen.find(std::string(set) + ":\t0000000000000000"), std::string::npos) << set << "\n" << seen;
+    EXPECT_EQ(read_bytes("root-only"), "");
+
+    for (const char* host : {"tossers-logs", "tossers-own", "group-written", "sticky", "users", "unlisted"})
         EXPECT_FALSE(exists(std::string(host) + "/KetRAV.lck")) << host;
 
     // And in root's own safe directory, root's run as ever.
     make_host("roots", 0755, 0, 0);
     EXPECT_EQ(run_in("roots"), 0);
     EXPECT_NE(read_bytes("roots/KetRAV.Rpt").find("AREA "), std::string::npos);
+
+    // Odd tables, as a system may have them (seen through a private mount
+    // of /etc/passwd): a gid past 32 bits names no one (never root's 0),
+    // on every build (no exception on a 32-bit one); a FIFO in the table's
+    // place is not waited on.
+    write_bytes("odd-passwd", "root:x:0:0::/root:/bin/sh\nodd:x:4243:4294967296::/:/bin/sh\n");
+    make_host("odd", 0755, 4243, 0);
+    ASSERT_EQ(std::system("chown -R 4243:0 odd/logs && mkfifo fifo-passwd"), 0);
+    write_bytes("odd/ketrav.ini", fs::absolute("group-secret").string() + crlf);
+    auto run_with_table = [&](const std::string& table) {
+        return exit_status_of("timeout 120 unshare -m sh -c 'mount --bind " + fs::absolute(table).string() +
+                              " /etc/passwd && cd odd && exec \"$0\" T' '" + program + "'");
+    };
+    for (const char* table : {"odd-passwd", "fifo-passwd"}) {
+        int status = run_with_table(table);
+        if (status != 1 && status != 0) GTEST_SKIP() << "no private mount of /etc/passwd here (unshare -m): " << status;
+        EXPECT_EQ(status, 1) << table;
+        EXPECT_FALSE(exists("odd/KetRAV.Rpt")) << table;
+    }
 }
 
 TEST_F(EndToEnd, LogThatIsADeviceReadsAsEmpty) {

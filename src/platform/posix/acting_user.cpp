@@ -45,8 +45,7 @@ void take_environment_of(const Identity& identity) {
                          access(tmpdir, W_OK | X_OK) == 0;
     std::string name = identity.name.empty() ? std::to_string(identity.user) : identity.name;
     user_environment = {"HOME=" + (identity.home.empty() ? std::string("/") : identity.home), "USER=" + name,
-                        "LOGNAME=" + name,
-                        "PATH=/usr/local/bin:/usr/bin:/bin"};
+                        "LOGNAME=" + name, "PATH=/usr/local/bin:/usr/bin:/bin"};
     if (tmpdir_usable) user_environment.push_back(std::string("TMPDIR=") + tmpdir);
     user_environ.clear();
     for (std::string& entry : user_environment) user_environ.push_back(entry.data());
@@ -127,11 +126,12 @@ OsStatus become(uid_t user) {
     if (setgroups(identity.groups.size(), identity.groups.data()) != 0 || setgid(identity.group) != 0 ||
         setuid(identity.user) != 0)
         return OsStatus::failure(error_access_denied);
-    // No way back to root's rights may remain.
+    // No capability may outlive the switch (a parent can keep them over
+    // setuid), and no way back to root's rights may remain.
+    if (!drop_capabilities()) return OsStatus::failure(error_access_denied);
     if (identity.user != 0 && (setuid(0) == 0 || geteuid() == 0 || (getegid() == 0 && identity.group != 0)))
         return OsStatus::failure(error_access_denied);
-    if (!drop_capabilities() || !leave_no_descriptor_of_roots(identity.user))
-        return OsStatus::failure(error_access_denied);
+    if (!leave_no_descriptor_of_roots(identity.user)) return OsStatus::failure(error_access_denied);
     take_environment_of(identity);
     return OsStatus::success();
 }
@@ -168,8 +168,8 @@ ActingAs::ActingAs(uid_t user) {
 
 ActingAs::~ActingAs() {
     if (!engaged_) return;
-    // Back to root's own rights; a failure here would leave fewer rights,
-    // never more.
+        // Back to root's own rights; a failure here would leave fewer rights,
+        // never more.
 #ifdef __linux__
     setfsuid(outer_user);
     setfsgid(outer_group);

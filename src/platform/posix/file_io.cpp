@@ -11,13 +11,13 @@
 #include <map>
 
 #include "platform/call_table.h"
-#include "platform/posix/errno_mapping.h"
-#include "platform/posix/file_io.h"
-#include "platform/posix/paths.h"
-#include "platform/posix/process.h"
 #include "platform/posix/acting_user.h"
 #include "platform/posix/descriptor.h"
+#include "platform/posix/errno_mapping.h"
+#include "platform/posix/file_io.h"
 #include "platform/posix/path_walk.h"
+#include "platform/posix/paths.h"
+#include "platform/posix/process.h"
 #include "platform/posix/system_calls.h"
 
 namespace ketrav::platform {

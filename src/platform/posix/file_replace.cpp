@@ -23,11 +23,11 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/posix/acting_user.h"
 #include "platform/posix/errno_mapping.h"
 #include "platform/posix/file_io.h"
 #include "platform/posix/path_walk.h"
 #include "platform/posix/paths.h"
-#include "platform/posix/acting_user.h"
 #include "platform/posix/root_rule.h"
 #include "platform/posix/system_calls.h"
 #include "platform/secret_number.h"

@@ -57,9 +57,7 @@ OsStatus enter(Descriptor& directory, const std::string& part, Way& way) {
     OsStatus refused = errno_status();
     if (errno != ELOOP && errno != ENOTDIR && errno != EMLINK) return refused;
     struct stat info {};
-    if (as_way_user(way, [&] {
-            return sys_fstatat(directory.get(), part.c_str(), &info, AT_SYMLINK_NOFOLLOW);
-        }) != 0 ||
+    if (as_way_user(way, [&] { return sys_fstatat(directory.get(), part.c_str(), &info, AT_SYMLINK_NOFOLLOW); }) != 0 ||
         !S_ISLNK(info.st_mode))
         return refused;
     std::string text;

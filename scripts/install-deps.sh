@@ -71,12 +71,14 @@ case "$missing" in
     }
     ;;
 esac
-if ! apt-get -o DPkg::Lock::Timeout=600 update -qq; then
-    echo "install-deps: 'apt-get update' failed; check the network and /etc/apt/sources.list, then try again." >&2
-    exit 1
-fi
+# A mirror caught mid-sync fails one index of many; the install below
+# then says whether what is needed could still be found.
+updated=yes
+apt-get -o DPkg::Lock::Timeout=600 update -qq || updated=no
 # shellcheck disable=SC2086
 if ! apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends $missing; then
+    [ "$updated" = yes ] ||
+        echo "install-deps: 'apt-get update' failed too; check the network and /etc/apt/sources.list, then try again." >&2
     echo "install-deps: could not install:$missing" >&2
     exit 1
 fi

@@ -166,10 +166,10 @@ ActingAs::ActingAs(uid_t user) {
 #endif
 }
 
+// Back to root's own rights; a failure here would leave fewer rights,
+// never more.
 ActingAs::~ActingAs() {
     if (!engaged_) return;
-        // Back to root's own rights; a failure here would leave fewer rights,
-        // never more.
 #ifdef __linux__
     setfsuid(outer_user);
     setfsgid(outer_group);

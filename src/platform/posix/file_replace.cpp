@@ -365,7 +365,10 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
 
 OsStatus complete_replacement(OsHandle file, Replacement& replacement) {
     posix::ActingAs as(acting_user_of(replacement));
-    if (!as.ok) return abandon_replacement(file, replacement);
+    if (!as.ok) {
+        abandon_replacement(file, replacement);
+        return OsStatus::failure(error_access_denied);
+    }
     int fd = static_cast<int>(file.value);
     int directory = static_cast<int>(replacement.directory.value);
     int old_file = static_cast<int>(replacement.old_file.value);

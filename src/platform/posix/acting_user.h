@@ -8,6 +8,8 @@
 
 #include <sys/types.h>
 
+#include <cerrno>
+
 #include "platform/os_status.h"
 #include "platform/posix/identity_tables.h"
 
@@ -46,5 +48,23 @@ class ActingAs {
    private:
     bool engaged_ = false;
 };
+
+// Runs `lookup` as `user` (ActingAs) and gives back what it returns, with
+// errno as the lookup left it, whatever going back does; `refused` with
+// EACCES when the identity cannot be taken.
+template <typename Lookup>
+auto as_user(uid_t user, Lookup lookup, decltype(lookup()) refused) {
+    auto result = refused;
+    int error = EACCES;
+    {
+        ActingAs as(user);
+        if (as.ok) {
+            result = lookup();
+            error = errno;
+        }
+    }
+    errno = error;
+    return result;
+}
 
 }  // namespace ketrav::platform::posix

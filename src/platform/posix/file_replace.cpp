@@ -205,19 +205,17 @@ OsStatus find_target(const std::string& name, Descriptor& directory, std::string
     for (int hop = 0; walked.ok; ++hop) {
         if (target.empty() || target == "." || target == "..") return OsStatus::failure(error_access_denied);
         Descriptor seen;
-        int error = 0;
-        {
-            posix::ActingAs as(way.controller);
-            if (!as.ok) return OsStatus::failure(error_access_denied);
+        exists = posix::as_user(
+            way.controller,
+            [&] {
 #ifdef O_PATH
-            seen.reset(posix::sys_openat(directory.get(), target.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC, 0));
-            exists = seen.get() >= 0 && posix::sys_fstat(seen.get(), &old) == 0;
+                seen.reset(posix::sys_openat(directory.get(), target.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC, 0));
+                return seen.get() >= 0 && posix::sys_fstat(seen.get(), &old) == 0;
 #else
-            exists = posix::sys_fstatat(directory.get(), target.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+                return posix::sys_fstatat(directory.get(), target.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
 #endif
-            error = errno;
-        }
-        errno = error;
+            },
+            false);
         if (!exists && errno != ENOENT) return posix::errno_status();
         // The new file is made and renamed in the directory; what is there
         // is written over: both as the way allows.

@@ -55,16 +55,8 @@ OsStatus list_matches(const std::string& path, std::vector<FoundEntry>& found) {
     if (last.find_first_of("*?") == std::string::npos) {
         FoundEntry entry;
         // A name another user chose is looked at with that user's rights.
-        bool described = false;
-        int error = EACCES;
-        {
-            posix::ActingAs as(posix::chooser_of_name(path));
-            if (as.ok) {
-                described = describe(path, last, entry);
-                error = errno;
-            }
-        }
-        errno = error;
+        bool described = posix::as_user(
+            posix::chooser_of_name(path), [&] { return describe(path, last, entry); }, false);
         if (described) {
             found.push_back(entry);
         } else if (errno != 0 && errno != ENOENT && errno != ENOTDIR && errno != ENAMETOOLONG) {

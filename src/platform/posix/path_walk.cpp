@@ -16,27 +16,20 @@ namespace {
 
 OsStatus walk_parts(int start, const std::string& path, std::size_t end, Descriptor& directory, Way& way);
 
+// For a run of root's, the part open as `fd` taken into the way; other
+// runs judge links alone, which are never opened so.
 OsStatus take_open_part(int fd, PartRole role, Way& way) {
+    if (!run_by_root()) return OsStatus::success();
     struct stat info {};
     if (sys_fstat(fd, &info) != 0) return errno_status();
     return take_part(info, fd, role, way.controller);
 }
 
 // A lookup made as the way's user: -1 with EACCES when that identity
-// cannot be taken; the call's own errno otherwise, whatever going back to
-// the run's identity does.
+// cannot be taken.
 template <typename Lookup>
 int as_way_user(const Way& way, Lookup lookup) {
-    int result = -1, error = EACCES;
-    {
-        ActingAs as(way.controller);
-        if (as.ok) {
-            result = lookup();
-            error = errno;
-        }
-    }
-    errno = error;
-    return result;
+    return as_user(way.controller, lookup, -1);
 }
 
 // The directory `name` in `at`, looked up as the way's user.
@@ -90,7 +83,7 @@ OsStatus walk_parts(int start, const std::string& path, std::size_t end, Descrip
 }
 
 // Opens `name` in `directory` as the way's user, never through a link:
-// what is there, or, with O_CREAT, a file made new (`made`).
+// what is there, or, with O_CREAT, a file made new.
 int open_in(int directory, const std::string& name, int flags, const Way& way) {
     return as_way_user(way, [&] {
         int fd = sys_openat(directory, name.c_str(), (flags & ~O_CREAT) | O_NOFOLLOW, 0);
@@ -121,10 +114,7 @@ OsStatus read_link_on_way(int directory, const std::string& name, std::string& t
     Descriptor link(sys_openat(directory, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC, 0));
     if (link.get() < 0) return errno_status();
     if (sys_fstat(link.get(), &info) != 0) return errno_status();
-    if (!S_ISLNK(info.st_mode)) {
-        errno = EINVAL;
-        return OsStatus::failure(error_access_denied);
-    }
+    if (!S_ISLNK(info.st_mode)) return OsStatus::failure(error_access_denied);
     OsStatus taken = take_part(info, -1, PartRole::link, way.controller);
     if (!taken.ok) return taken;
     length = sys_readlinkat(link.get(), "", place, sizeof place);
@@ -132,10 +122,7 @@ OsStatus read_link_on_way(int directory, const std::string& name, std::string& t
     // Without O_PATH: the link looked at before and after it is read, and
     // refused unless it is the same link both times.
     if (sys_fstatat(directory, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return errno_status();
-    if (!S_ISLNK(info.st_mode)) {
-        errno = EINVAL;
-        return OsStatus::failure(error_access_denied);
-    }
+    if (!S_ISLNK(info.st_mode)) return OsStatus::failure(error_access_denied);
     OsStatus taken = take_part(info, -1, PartRole::link, way.controller);
     if (!taken.ok) return taken;
     length = sys_readlinkat(directory, name.c_str(), place, sizeof place);

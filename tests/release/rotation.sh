@@ -14,7 +14,7 @@ cp examples/bbs/logs/qtoss.log "$lr/host/logs/qtoss.log"
 echo "archive 1" >"$lr/host/logs/qtoss.log.1"
 for i in 2 3 4 5 6 7 8 9 10 11 12; do echo "archive $i" | gzip -n >"$lr/host/logs/qtoss.log.$i.gz"; done
 sed -e "s|/srv/bbs|$lr/host|g" -e '/^ *su bbs bbs/d' -e 's|create 0640 bbs bbs|create 0640|' \
-    -e "s|runuser -u bbs -- /usr/bin/ketrav|$scratch/prefix/bin/ketrav|" examples/schedule/ketrav.logrotate >"$lr/ketrav.logrotate"
+    -e "s|/usr/bin/ketrav|$scratch/prefix/bin/ketrav|" examples/schedule/ketrav.logrotate >"$lr/ketrav.logrotate"
 printf 'logrotate state -- version 2\n"%s/host/logs/qtoss.log" 2000-1-1-0:0:0\n' "$lr" >"$lr/state"
 (cd "$lr/host/logs" && sha256sum ./* >"$lr/before")
 flock "$lr/host/KetRAV.lck" logrotate -s "$lr/state" "$lr/ketrav.logrotate" 2>/dev/null &&

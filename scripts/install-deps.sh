@@ -75,8 +75,15 @@ esac
 # then says whether what is needed could still be found.
 updated=yes
 apt-get -o DPkg::Lock::Timeout=600 update -qq || updated=no
-# shellcheck disable=SC2086
-if ! apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends $missing; then
+apt_install() {
+    # shellcheck disable=SC2086
+    apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "$@" $missing
+}
+# Where an index of the updates failed for one architecture alone, the
+# other's newer libraries no longer match (wine32:i386 then cannot be
+# installed): the release's own packages, which every index lists, still do.
+release=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
+if ! apt_install && ! { [ "$updated" = no ] && [ -n "$release" ] && apt_install -o APT::Default-Release="$release"; }; then
     [ "$updated" = yes ] ||
         echo "install-deps: 'apt-get update' failed too; check the network and /etc/apt/sources.list, then try again." >&2
     echo "install-deps: could not install:$missing" >&2

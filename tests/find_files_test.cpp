@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <set>
+#include <thread>
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,6 +18,7 @@
 #include "platform/directory_claim.h"
 #include "platform/file_io.h"
 #include "platform/file_replace.h"
+#include "platform/stream_delivery.h"
 #include "test_support.h"
 
 using namespace ketrav::platform;
@@ -282,10 +286,13 @@ TEST(PlatformFind, ADirectorySwappedForALinkUnderTheWalkIsNeverFollowed) {
     EXPECT_EQ(std::distance(fs::directory_iterator("secret"), fs::directory_iterator()), 1);
 }
 
-// A posting pipe's reader that holds it open and takes nothing is given up
-// within the patience asked for, whether the pipe is full or holds the
-// rest; one that takes every byte and closes gives success however soon.
-TEST(PlatformFind, AStreamReaderThatTakesNothingIsGivenUp) {
+// A posting pipe's reader that holds it open and takes nothing, or takes a
+// byte now and then, is given up at the delivery's deadline, whether the
+// pipe is full or holds the rest; one that takes every byte and closes
+// gives success however soon.
+TEST(PlatformFind, AStreamReaderIsGivenUpAtTheDeadline) {
+    using std::chrono::milliseconds;
+    auto soon = [] { return std::chrono::steady_clock::now() + milliseconds(200); };
     ScratchDirectory scratch;
     ASSERT_EQ(mkfifo("posting", 0600), 0);
     int reader = open("posting", O_RDONLY | O_NONBLOCK);
@@ -295,14 +302,31 @@ TEST(PlatformFind, AStreamReaderThatTakesNothingIsGivenUp) {
     ASSERT_TRUE(open_stream_target("posting", stream, is_stream).ok);
     ASSERT_TRUE(is_stream);
     std::string report(200000, 'r');
-    EXPECT_EQ(write_to_stream(stream, report.data(), report.size(), 200).error, error_sem_timeout);
-    EXPECT_EQ(wait_until_taken(stream, 200).error, error_sem_timeout);
+    EXPECT_EQ(write_to_stream(stream, report.data(), report.size(), soon()).error, error_sem_timeout);
+    EXPECT_EQ(wait_until_taken(stream, soon()).error, error_sem_timeout);
+    // A byte taken every 10 ms for 10 s: each one makes room and is
+    // progress, yet the deadline holds (were the wait counted from the last
+    // progress, neither call would end before the trickle does).
+    std::atomic<bool> stop{false}, trickled_out{false};
+    std::thread trickle([&] {
+        char byte;
+        for (int turn = 0; turn < 1000 && !stop; ++turn) {
+            if (read(reader, &byte, 1) < 0 && errno != EAGAIN) break;
+            std::this_thread::sleep_for(milliseconds(10));
+        }
+        trickled_out = !stop;
+    });
+    EXPECT_EQ(write_to_stream(stream, report.data(), report.size(), soon()).error, error_sem_timeout);
+    EXPECT_EQ(wait_until_taken(stream, soon()).error, error_sem_timeout);
+    EXPECT_FALSE(trickled_out);
+    stop = true;
+    trickle.join();
     // Every byte taken, then the reader gone: whole.
     char taken[65536];
     while (read(reader, taken, sizeof taken) > 0) {
     }
     close(reader);
-    EXPECT_TRUE(wait_until_taken(stream, 200).ok);
+    EXPECT_TRUE(wait_until_taken(stream, soon()).ok);
     close_handle(stream);
 }
 #endif

@@ -22,7 +22,7 @@ std::array<CallEntry, static_cast<int>(SystemCall::count)> call_table = {{
     {"create_pipe", nullptr},     {"fork_process", nullptr},     {"duplicate_handle", nullptr},
     {"execute_program", nullptr}, {"read_file_at", nullptr},     {"rename_file", nullptr},
     {"create_lock", nullptr},     {"sync_file", nullptr},        {"set_attributes", nullptr},
-    {"read_link", nullptr},
+    {"read_link", nullptr},       {"random_bytes", nullptr},
 }};
 
 std::atomic<int> handles_open{0};

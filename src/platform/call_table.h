@@ -44,6 +44,7 @@ enum class SystemCall : int {
     sync_file,             // fsync / FlushFileBuffers: a new file on disk before it replaces another
     set_attributes,        // fchmod, fchown, fsetxattr: the old file's settings on the new one
     read_link,             // readlinkat: the one link of the sysop's that is followed
+    random_bytes,          // getrandom or /dev/urandom / RtlGenRandom: a key or a name no one can foresee
     count
 };
 

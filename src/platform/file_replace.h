@@ -49,38 +49,14 @@ OsStatus check_replacement_target(const std::string& name, const std::string& lo
 // Gives the new file the old file's mode, owner, group and extended
 // attributes (those this user may set), flushes it to disk with them, puts
 // it in the target's place, and forces that to disk (the directory, or on
-// POSIX its whole file system where the directory cannot be forced). The
-// file's handle and the replacement's end whatever the outcome; on a
-// failure before the move the new file is removed and the old one stays
-// exactly as it was; a move that cannot be forced to disk fails with the
-// new file in place.
+// POSIX its whole file system where the directory cannot be forced, and
+// the new file once more). The file's handle and the replacement's end
+// whatever the outcome; on a failure before the move the new file is
+// removed and the old one stays exactly as it was; a move that any flush
+// fails to force to disk fails with the new file in place.
 OsStatus complete_replacement(OsHandle file, Replacement& replacement);
 
 // Closes the new file and removes it; the old one stays as it was.
 OsStatus abandon_replacement(OsHandle file, Replacement& replacement);
-
-// A target that is no regular file (a FIFO, a device: a posting pipe) is
-// written into rather than replaced. `name` is found as open_replacement
-// finds it; when it reaches such a target, that is opened for writing in
-// `stream` at once, without waiting for a reader (none: the open fails, so
-// a run with no one to post to stops before it does its work), and
-// `is_stream` is set. A regular file, or none, opens nothing.
-OsStatus open_stream_target(const std::string& name, OsHandle& stream, bool& is_stream);
-
-// How long a stream's reader may take nothing before the run gives it up: a
-// posting tool that reads at all reads far sooner.
-inline constexpr int stream_patience_ms = 60000;
-
-// Writes every byte of `data` into the stream, however many writes it
-// takes: a write cut short (a pause of this process, a signal) goes on
-// where it stopped. Fails (121) when the reader takes nothing for
-// `patience_ms`, or as the write fails (the reader gone).
-OsStatus write_to_stream(OsHandle stream, const char* data, std::size_t size, int patience_ms = stream_patience_ms);
-
-// Returns once the reader of the FIFO `stream` has taken every byte
-// written to it, however it then closes; fails (31) when it left with
-// bytes untaken, and (121) when it takes nothing for `patience_ms`. A
-// device: at once.
-OsStatus wait_until_taken(OsHandle stream, int patience_ms = stream_patience_ms);
 
 }  // namespace ketrav::platform

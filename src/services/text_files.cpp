@@ -3,10 +3,11 @@
 #include "services/text_files.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <new>
 
-#include "platform/secret_number.h"
+#include "platform/stream_delivery.h"
 #include "services/file_table.h"
 #include "services/run_time_errors.h"
 #include "services/service_locks.h"
@@ -168,8 +169,14 @@ int open_in_slot(const std::string& given_name, Slot slot, FileMode mode, bool c
     if (!typed.ok) return abandon_open(file, code_of(typed));
     file->kind = kind;
     file->checked = checked;
-    // A key of this open's alone, before the first block is read into it.
-    if (checked) file->bytes_read = ContentDigest(platform::secret_number());
+    // A key of this open's alone, before the first block is read into it;
+    // without one there is no check, and so no reading.
+    if (checked) {
+        ContentDigest::Key key;
+        platform::OsStatus drawn = os_call([&] { return ContentDigest::draw_key(key); });
+        if (!drawn.ok) return abandon_open(file, code_of(drawn));
+        file->bytes_read = ContentDigest(key);
+    }
 
     if (kind == platform::FileKind::disk) {
         if (mode == FileMode::writing) {
@@ -287,10 +294,12 @@ bool deliver_to_stream(const std::string& name, Slot reading_slot, Slot stream_s
     OpenFile* stream = find_open_file(stream_slot);
     if (!stream || open_for_reading(name, reading_slot) != 0) return false;
     constexpr std::size_t piece = 65536;
+    // One deadline for the whole delivery, however its reader paces itself.
+    const platform::DeliveryDeadline deadline = std::chrono::steady_clock::now() + platform::stream_delivery_time;
     bool delivered = true;
     for (std::string bytes; delivered && !(bytes = read_bytes(reading_slot, piece)).empty();) {
         platform::OsStatus written =
-            os_call([&] { return platform::write_to_stream(stream->handle, bytes.data(), bytes.size()); });
+            os_call([&] { return platform::write_to_stream(stream->handle, bytes.data(), bytes.size(), deadline); });
         if (!written.ok) {
             record_error(code_of(written));
             delivered = false;
@@ -300,7 +309,7 @@ bool deliver_to_stream(const std::string& name, Slot reading_slot, Slot stream_s
     if (whole) {
         // A pipe takes a report of up to its buffer's size at once: whole
         // only once its reader has taken it all.
-        platform::OsStatus taken = os_call([&] { return platform::wait_until_taken(stream->handle); });
+        platform::OsStatus taken = os_call([&] { return platform::wait_until_taken(stream->handle, deadline); });
         if (!taken.ok) {
             record_error(code_of(taken));
             whole = false;

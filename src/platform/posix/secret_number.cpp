@@ -8,32 +8,46 @@
 #include <sys/random.h>
 #endif
 
-#include <chrono>
+#include <cerrno>
+
+#include "platform/call_table.h"
+#include "platform/posix/errno_mapping.h"
 
 namespace ketrav::platform {
 namespace {
 
-bool from_system(std::uint64_t& number) {
-#ifdef __linux__
-    if (getrandom(&number, sizeof number, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof number)) return true;
-#endif
-    int source = open("/dev/urandom", O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (source < 0) return false;
-    bool read_whole = read(source, &number, sizeof number) == static_cast<ssize_t>(sizeof number);
-    close(source);
-    return read_whole;
+// Reads until `size` bytes came, going on after a signal or a short read.
+template <class Read>
+bool fill(unsigned char* into, std::size_t size, Read read_some) {
+    while (size > 0) {
+        ssize_t got = read_some(into, size);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            if (got == 0) errno = EIO;
+            return false;
+        }
+        into += got;
+        size -= static_cast<std::size_t>(got);
+    }
+    return true;
 }
 
 }  // namespace
 
-std::uint64_t secret_number() {
-    static std::uint64_t count = 0;
-    std::uint64_t number = 0;
-    if (from_system(number)) return number;
-    number = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-             (static_cast<std::uint64_t>(getpid()) << 32) ^ ++count * 0x9E3779B97F4A7C15ull;
-    number ^= number >> 31;
-    return number * 0xBF58476D1CE4E5B9ull;
+OsStatus secret_bytes(void* into, std::size_t size) {
+    if (OsError fault = intercept_call(SystemCall::random_bytes)) return OsStatus::failure(fault);
+    auto* bytes = static_cast<unsigned char*>(into);
+#ifdef __linux__
+    // Not waiting: a pool not yet ready at boot sends the run to urandom.
+    if (fill(bytes, size, [](unsigned char* at, std::size_t left) { return getrandom(at, left, GRND_NONBLOCK); }))
+        return OsStatus::success();
+#endif
+    int source = open("/dev/urandom", O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (source < 0) return posix::errno_status();
+    bool whole = fill(bytes, size, [&](unsigned char* at, std::size_t left) { return read(source, at, left); });
+    OsStatus status = whole ? OsStatus::success() : posix::errno_status();
+    close(source);
+    return status;
 }
 
 }  // namespace ketrav::platform

@@ -179,15 +179,4 @@ OsStatus abandon_replacement(OsHandle file, Replacement& replacement) {
     return closed;
 }
 
-// A FIFO is a POSIX thing; Windows' report is always a file replaced.
-OsStatus open_stream_target(const std::string&, OsHandle& stream, bool& is_stream) {
-    stream = OsHandle{};
-    is_stream = false;
-    return OsStatus::success();
-}
-
-OsStatus write_to_stream(OsHandle, const char*, std::size_t, int) { return OsStatus::failure(error_invalid_handle); }
-
-OsStatus wait_until_taken(OsHandle, int) { return OsStatus::success(); }
-
 }  // namespace ketrav::platform

@@ -7,18 +7,20 @@
 #include <ntsecapi.h>
 // clang-format on
 
-#include <chrono>
+#include "platform/call_table.h"
 
 namespace ketrav::platform {
 
-std::uint64_t secret_number() {
-    static std::uint64_t count = 0;
-    std::uint64_t number = 0;
-    if (RtlGenRandom(&number, sizeof number)) return number;
-    number = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-             (static_cast<std::uint64_t>(GetCurrentProcessId()) << 32) ^ ++count * 0x9E3779B97F4A7C15ull;
-    number ^= number >> 31;
-    return number * 0xBF58476D1CE4E5B9ull;
+OsStatus secret_bytes(void* into, std::size_t size) {
+    if (OsError fault = intercept_call(SystemCall::random_bytes)) return OsStatus::failure(fault);
+    auto* bytes = static_cast<unsigned char*>(into);
+    while (size > 0) {
+        ULONG piece = size > 0x10000 ? 0x10000 : static_cast<ULONG>(size);
+        if (!RtlGenRandom(bytes, piece)) return OsStatus::failure(error_gen_failure);
+        bytes += piece;
+        size -= piece;
+    }
+    return OsStatus::success();
 }
 
 }  // namespace ketrav::platform

@@ -18,10 +18,12 @@ struct Countdown {
     SystemCall failed = SystemCall::count;
     std::array<unsigned, static_cast<int>(SystemCall::count)> seen_of{};
     std::array<unsigned, static_cast<int>(SystemCall::count)> failed_of{};
+    std::vector<CallMade> made;
 };
 Countdown countdown;
 
-OsError countdown_hook(SystemCall call, std::uint32_t& bytes) {
+// The error the countdown makes `call` fail with, or 0.
+OsError due_error(SystemCall call, std::uint32_t& bytes) {
     ++countdown.seen_of[static_cast<int>(call)];
     if (countdown.kind != SystemCall::count && call != countdown.kind) return 0;
     ++countdown.seen;
@@ -36,6 +38,12 @@ OsError countdown_hook(SystemCall call, std::uint32_t& bytes) {
     }
     ++countdown.failed_of[static_cast<int>(call)];
     return countdown.error;
+}
+
+OsError countdown_hook(SystemCall call, std::uint32_t& bytes) {
+    OsError error = due_error(call, bytes);
+    countdown.made.push_back(CallMade{call, error != 0});
+    return error;
 }
 
 void arm(const Countdown& plan) {
@@ -75,6 +83,7 @@ unsigned calls_seen_of(SystemCall kind) { return countdown.seen_of[static_cast<i
 bool fault_fired() { return countdown.fired; }
 unsigned failures_of(SystemCall kind) { return countdown.failed_of[static_cast<int>(kind)]; }
 SystemCall failed_call() { return countdown.failed; }
+const std::vector<CallMade>& calls_made() { return countdown.made; }
 
 void stop_countdown() {
     platform::reset_call_hooks();

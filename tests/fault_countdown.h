@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/call_table.h"
 
@@ -31,6 +32,13 @@ bool fault_fired();
 unsigned failures_of(SystemCall kind);
 // The call the countdown last made fail (or cut short), or SystemCall::count.
 SystemCall failed_call();
+// Every call seen since the countdown was armed, in order, and whether the
+// countdown made it fail.
+struct CallMade {
+    SystemCall call;
+    bool failed;
+};
+const std::vector<CallMade>& calls_made();
 
 // Takes the countdown out of the table again.
 void stop_countdown();

@@ -10,6 +10,7 @@
 #include <thread>
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -18,6 +19,9 @@
 #include "platform/directory_claim.h"
 #include "platform/file_io.h"
 #include "platform/file_replace.h"
+#ifndef _WIN32
+#include "platform/posix/leftover_temporaries.h"
+#endif
 #include "platform/stream_delivery.h"
 #include "test_support.h"
 
@@ -210,7 +214,30 @@ TEST(PlatformFind, LinksAreNeverWrittenThroughAndOnlyOwnLinksAreFollowed) {
     const std::string prefix = "posting/" + names[0].substr(0, names[0].size() - 20);
     write_bytes(prefix + "notes.tmp", "the sysop's");
     fs::create_symlink("traffic.rpt", prefix + "00000000000000aa.tmp");
+    // The prefix follows the host directory's inode and birth, never its
+    // device. What release 1.4 left, named from the device and the inode,
+    // goes too. One of the shape that a run holds locked stays.
+    struct stat here {};
+    ASSERT_EQ(stat(".", &here), 0);
+    const timespec born = ketrav::platform::posix::birth_of_host(here);
+    EXPECT_EQ("posting/" + ketrav::platform::posix::host_prefix(here, born), prefix);
+    struct stat disk_renumbered = here, other_host = here;
+    disk_renumbered.st_dev ^= 0x801;
+    ++other_host.st_ino;
+    EXPECT_EQ(ketrav::platform::posix::host_prefix(disk_renumbered, born), prefix.substr(8));
+    EXPECT_NE(ketrav::platform::posix::host_prefix(other_host, born), prefix.substr(8));
+    const std::string of_release_1_4 =
+        "posting/" + ketrav::platform::posix::host_prefix_of_release_1_4(here) + "00000000deadbeef.tmp";
+    write_bytes(of_release_1_4, "1.4");
+    const std::string held = prefix + "00000000000000bb.tmp";
+    write_bytes(held, "held");
+    int holder = open(held.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(holder, LOCK_EX), 0);
     EXPECT_TRUE(replace("own.rpt", "first").ok);
+    EXPECT_FALSE(ketrav::testing::exists(of_release_1_4));
+    EXPECT_EQ(read_bytes(held), "held");
+    close(holder);
+    fs::remove(held);
     EXPECT_EQ(read_bytes("posting/KetRAV-another-host.tmp"), "theirs");
     EXPECT_EQ(read_bytes(prefix + "notes.tmp"), "the sysop's");
     EXPECT_TRUE(fs::is_symlink(prefix + "00000000000000aa.tmp"));

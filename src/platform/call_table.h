@@ -63,7 +63,7 @@ void reset_call_hooks();
 // What a call did to what is on disk, told after the call was made: for a
 // test that builds the states a power cut may leave. The POSIX backend
 // tells every open (a descriptor's file, maybe made new), write, size set,
-// rename, removal, mode set, flush and close; Windows tells nothing, as its
+// rename, removal, mode or owner set, flush and close; Windows tells nothing, as its
 // replacement is one call that writes through.
 struct DiskChange {
     SystemCall call;
@@ -75,6 +75,7 @@ struct DiskChange {
     std::string bytes;               // what a write wrote
     std::int64_t value = 0;          // an open's flags, a size set, a mode set
     bool whole_file_system = false;  // a flush of every file on the handle's file system
+    std::int64_t owner = -1, group = -1;  // an owner and group set (-1: left as they were)
 };
 using DiskObserver = void (*)(const DiskChange& change);
 

@@ -216,7 +216,14 @@ int sys_fchmod(int fd, mode_t mode) {
 }
 
 int sys_fchown(int fd, uid_t owner, gid_t group) {
-    return refused(SystemCall::set_attributes) ? -1 : fchown(fd, owner, group);
+    if (refused(SystemCall::set_attributes)) return -1;
+    int done = fchown(fd, owner, group);
+    tell(SystemCall::set_attributes, done, [&](DiskChange& change) {
+        change.handle = fd;
+        change.owner = owner == static_cast<uid_t>(-1) ? -1 : static_cast<std::int64_t>(owner);
+        change.group = group == static_cast<gid_t>(-1) ? -1 : static_cast<std::int64_t>(group);
+    });
+    return done;
 }
 
 ssize_t sys_readlink(const char* path, char* buffer, std::size_t size) {

@@ -1055,6 +1055,44 @@ TEST_F(EndToEnd, ALogCutUnderTheRunNeverGivesAPartialReport) {
         round_with(cuts[round % 3], "0.0" + std::to_string(random() % 10), std::to_string(round));
     std::cout << "cut midway in " << cut_midway << " of 21 runs\n";
 
+    // Written over in place with changes aimed at the log's check: bits 31
+    // and 15 flipped in two words 2^16 words apart near the start, and the
+    // areas past the middle renamed. Such a pair once cancelled in the
+    // check about every other time, and the run ended 0 with a report of
+    // no moment of the log. Now: 1 and the old report, or the whole report
+    // of the one log or the other.
+    std::string aimed = log;
+    for (std::size_t word : {std::size_t{1000}, std::size_t{1000 + 65536}})
+        aimed[word * 4 + 1] ^= '\x80', aimed[word * 4 + 3] ^= '\x80';
+    for (std::size_t at = aimed.size() / 2; (at = aimed.find("AREA", at)) != std::string::npos; at += 4)
+        aimed.replace(at, 4, "NEXT");
+    write_bytes("aimed.log", aimed);
+    auto undated = [](std::string report) { return report.size() > 81 ? report.replace(71, 10, 10, '#') : report; };
+    auto report_of = [&](const std::string& content) {
+        write_bytes("logs/qtoss.log", content);
+        EXPECT_EQ(exit_status_of("'" + program + "' T"), 0);
+        return undated(read_bytes("KetRAV.Rpt"));
+    };
+    const std::string of_log = report_of(log), of_aimed = report_of(aimed);
+    int aimed_midway = 0;
+    for (int round = 0; round < 8; ++round) {
+        write_bytes("logs/qtoss.log", log);
+        write_bytes("KetRAV.Rpt", "old");
+        int status = std::system(("'" + program + "' T & sleep 0.0" + std::to_string(random() % 10) +
+                                  "; dd if=aimed.log of=logs/qtoss.log conv=notrunc status=none; wait $!")
+                                     .c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << status;
+        std::string report = read_bytes("KetRAV.Rpt");
+        if (WEXITSTATUS(status) == 1) {
+            EXPECT_EQ(report, "old") << "aimed " << round;
+            ++aimed_midway;
+            continue;
+        }
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "aimed " << round;
+        EXPECT_TRUE(undated(report) == of_log || undated(report) == of_aimed) << "aimed " << round << ":\n" << report;
+    }
+    std::cout << "aimed rewrite midway in " << aimed_midway << " of 8 runs\n";
+
     // On a file system that keeps whole seconds (ext4 with 128-byte inodes),
     // a log written over in place of the same length within the second it
     // was written in keeps its size and time stamps: told by its bytes.

@@ -3,12 +3,15 @@
 # file pattern (bench/floor) and the pipeline
 #   grep -F '  Import #' LOG | sed 's/.* to //' | LC_ALL=C sort | uniq -c
 # timed by hyperfine (CPU time: user + system of the whole process tree, the
-# mean of the runs), with the peak memory of ketrav alone and of the sort
+# mean of the runs); KetRAV against the floor also as pairs run in turn
+# (one KetRAV run, then one floor run, and again), so that a machine whose
+# speed drifts during the session weighs on both alike: the ratio given is
+# the median of the pairs' ratios. With the peak memory of ketrav alone and of the sort
 # stand-in alone (GNU time), and a run of the largest log under a 256 MB
 # address-space limit, whose report must match the unlimited one.
 #
 # Usage: bench/run.sh BUILD_DIR [SIZE_MB...]     (sizes default to 10 100 1000)
-# Environment: RUNS (runs per command; default 10, 5 and 3 by size),
+# Environment: RUNS (runs per command, and pairs; default 10, 5 and 3 by size),
 #              BENCH_DIR (where the logs go; default a temporary directory,
 #              removed at the end), MICRO=0 to skip the micro benchmarks.
 set -eu
@@ -39,6 +42,23 @@ cpu_of() {  # CSV of hyperfine, command name -> user + system in seconds
     awk -F, -v name="$2" '$1 == name { printf "%.3f", $5 + $6 }' "$1"
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+cpu_of_run() {  # user + system seconds of one command and everything it waited for
+    /usr/bin/time -f '%U %S' -o "$work/time" "$@" >/dev/null 2>&1
+    awk '{ printf "%.3f", $1 + $2 }' "$work/time"
+}
+# The median of the ratios of `runs` pairs, KetRAV's run first in each.
+paired_ratio() {
+    i=0
+    : > "$work/pairs"
+    while [ "$i" -lt "$runs" ]; do
+        k=$(cpu_of_run "$bin/ketrav" Benchmark)
+        f=$(cpu_of_run "$bin/floor" logs/qtoss.log)
+        ratio "$k" "$f" >> "$work/pairs"
+        echo >> "$work/pairs"
+        i=$((i + 1))
+    done
+    sort -n "$work/pairs" | awk '{ r[NR] = $1 } END { printf "%.2f", NR % 2 ? r[(NR + 1) / 2] : (r[NR / 2] + r[NR / 2 + 1]) / 2 }'
+}
 
 rows=""
 for mb in $sizes; do
@@ -61,21 +81,23 @@ for mb in $sizes; do
     ketrav_cpu=$(cpu_of "$work/times-$mb.csv" ketrav)
     floor_cpu=$(cpu_of "$work/times-$mb.csv" floor)
     pipeline_cpu=$(cpu_of "$work/times-$mb.csv" pipeline)
+    paired=$(paired_ratio)
+    echo "KetRAV/floor in $runs pairs run in turn: $(tr '\n' ' ' < "$work/pairs")(median $paired)"
     # The sort first: the solo run removes the records when it ends.
     sort_peak=$(/usr/bin/time -f %M "$bin/sort" KetRAV1.txt 2>&1 >/dev/null)
     mv KetRAV2.txt "$work/sorted-$mb.txt"
     ketrav_peak=$(KETRAV_BENCH_SORTED="$work/sorted-$mb.txt" /usr/bin/time -f %M "$solo/ketrav" Benchmark 2>&1 >/dev/null)
     rm -f KetRAV1.txt KetRAV.Rpt "$work/sorted-$mb.txt"
-    rows="$rows$(printf '%6s MB %10s %9s s %9s s %6s %9s s %6s %9s KB %9s KB' "$mb" "$records" "$ketrav_cpu" \
-        "$floor_cpu" "$(ratio "$ketrav_cpu" "$floor_cpu")" "$pipeline_cpu" "$(ratio "$ketrav_cpu" "$pipeline_cpu")" \
-        "$ketrav_peak" "$sort_peak")
+    rows="$rows$(printf '%6s MB %10s %9s s %9s s %6s %6s %9s s %6s %9s KB %9s KB' "$mb" "$records" "$ketrav_cpu" \
+        "$floor_cpu" "$(ratio "$ketrav_cpu" "$floor_cpu")" "$paired" "$pipeline_cpu" \
+        "$(ratio "$ketrav_cpu" "$pipeline_cpu")" "$ketrav_peak" "$sort_peak")
 "
     largest=$mb
 done
 
 echo
 echo "CPU time (user + system, mean of the runs) and peak resident memory"
-printf '%9s %10s %11s %11s %6s %11s %6s %12s %12s\n' log records ketrav floor k/f pipeline k/p "ketrav peak" "sort peak"
+printf '%9s %10s %11s %11s %6s %6s %11s %6s %12s %12s\n' log records ketrav floor k/f pairs pipeline k/p "ketrav peak" "sort peak"
 printf '%s' "$rows"
 
 # The largest log once more, with every process limited to 256 MB of

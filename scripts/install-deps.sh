@@ -27,10 +27,11 @@ check)
     # ccache: the trees' compile cache, shared by every clone on a machine;
     # clang and its runtime: the fuzz targets; logrotate: the month's
     # rotation, tried; apt-utils and gnupg: the signed apt repository; acl:
-    # access lists on the files of root's end-to-end cases.
+    # access lists on the files of root's end-to-end cases; xfsprogs and
+    # strace: an XFS image shut down just after the report's rename.
     # Wine is run as its package documents: the wine package's commands.
     packages="cmake g++ make googletest mingw-w64 wine wine64 wine32:i386 g++-aarch64-linux-gnu g++-arm-linux-gnueabi"
-    packages="$packages g++-i686-linux-gnu qemu-user groff-base lintian debootstrap dpkg-dev gzip ccache clang libclang-rt-dev logrotate apt-utils gnupg acl"
+    packages="$packages g++-i686-linux-gnu qemu-user groff-base lintian debootstrap dpkg-dev gzip ccache clang libclang-rt-dev logrotate apt-utils gnupg acl xfsprogs strace"
     ;;
 packages) packages="cmake g++ make googletest mingw-w64 g++-aarch64-linux-gnu g++-arm-linux-gnueabi g++-i686-linux-gnu gzip apt-utils gnupg" ;;
 coverage) packages="cmake g++ make googletest gcovr" ;;

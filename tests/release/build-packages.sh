@@ -10,7 +10,10 @@
 # Every time stamp in the packages is the last commit's (SOURCE_DATE_EPOCH)
 # in UTC, and CPack makes them under umask 022 (the modes of the archives'
 # members follow it), so that two builds of one commit give the same bytes
-# whatever the builder's time zone and umask.
+# whatever the builder's time zone and umask. OUT appears whole or not at
+# all: it is removed first, the packages gather in OUT.partial, and that
+# takes OUT's name once SHA256SUMS is written; a build killed on the way
+# leaves no OUT, and the next one starts OUT.partial anew.
 set -eu
 cd "$(dirname "$0")/../.."
 out=$1
@@ -40,14 +43,16 @@ for entry in "$@"; do
     fi
     cmake --build "$tree"
 done
-rm -rf "$out" && mkdir -p "$out"
+rm -rf "$out" "$out.partial" && mkdir -p "$out.partial"
 for entry in "$@"; do
     [ "${entry%+}" != "$entry" ] || continue
     tree=$(tree_of "${entry%+}")
     rm -rf "$tree/packages"
     (umask 022 && TZ=UTC cmake --build "$tree" --target package >/dev/null)
     for made in "$tree"/packages/*.deb "$tree"/packages/*.zip; do
-        [ ! -f "$made" ] || cp "$made" "$out/"
+        [ ! -f "$made" ] || cp "$made" "$out.partial/"
     done
 done
-cd "$out" && sha256sum -- *.deb *.zip >SHA256SUMS && ls -l
+(cd "$out.partial" && sha256sum -- *.deb *.zip >SHA256SUMS)
+mv "$out.partial" "$out"
+cd "$out" && ls -l

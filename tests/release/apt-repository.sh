@@ -62,4 +62,16 @@ else
     pass "$suite: apt refuses a Release changed after signing"
 fi
 in_root dpkg --purge ketrav >/dev/null
+
+# The README's uninstall of a repository install, once the repository is
+# gone: apt update works again and keeps nothing of it.
+rm -rf "$repository"
+uninstall=$(sed -n 's|^    \(rm /etc/apt/sources.list.d/ketrav.sources .*\)$|\1|p' README.md)
+[ -n "$uninstall" ] || fail "$suite: no uninstall line for the repository in README.md"
+if in_root sh -c "$uninstall && apt-get update -q" >"$scratch/uninstall.log" 2>&1 &&
+    ! ls "$debian_root/var/lib/apt/lists" | grep -q ketrav-repository; then
+    pass "$suite: the README's uninstall leaves apt update working and no list of the repository"
+else
+    fail "$suite: after the README's uninstall: $(tail -5 "$scratch/uninstall.log")"
+fi
 finish

@@ -36,7 +36,8 @@ std::string usage_text() {
            "area, and writes the report to KetRAV.Rpt in that directory. Everything\n"
            "after the program name is the report's title, centred.\n\n"
            "Exit codes: 0 the new report is in KetRAV.Rpt; 1 no report was made and\n"
-           "KetRAV.Rpt is as it was; 255 a fatal error.\n\n" +
+           "KetRAV.Rpt is as it was, or the new report is in place but the disk\n"
+           "did not confirm it (do not post it); 255 a fatal error.\n\n" +
            help_words + ": this text. ketrav --version: the version.\nThe manual: " + manual + ".\n";
 }
 

@@ -59,20 +59,15 @@ if(WIN32)
   # Notepad on every Windows from XP needs to tell UTF-8.
   configure_file(${PROJECT_SOURCE_DIR}/doc/README-windows.ru.txt.in ${CMAKE_BINARY_DIR}/doc/README.ru.txt @ONLY
                  NEWLINE_STYLE CRLF)
-  # What changed (the Debian packages' NEWS and changelog, as they are) and
-  # the licences of the runtime every ketrav.exe carries, in CR LF too.
-  # (configure_file's CR LF would leave the inserted files' lines as they
-  # are, so the lines are ended here, after the insertion.)
-  file(READ ${PROJECT_SOURCE_DIR}/debian/NEWS KETRAV_NEWS)
-  file(READ ${PROJECT_SOURCE_DIR}/debian/changelog KETRAV_CHANGELOG)
+  # What changed, written for Windows, and the licences of the runtime
+  # every ketrav.exe carries, in CR LF too.
   foreach(text CHANGES NOTICES)
     file(READ ${PROJECT_SOURCE_DIR}/doc/${text}-windows.txt.in content)
     string(CONFIGURE "${content}" content @ONLY)
     string(REPLACE "\n" "\r\n" content "${content}")
     file(WRITE ${CMAKE_BINARY_DIR}/doc/${text}.txt "${content}")
   endforeach()
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/debian/NEWS
-               ${PROJECT_SOURCE_DIR}/debian/changelog ${PROJECT_SOURCE_DIR}/doc/CHANGES-windows.txt.in
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/doc/CHANGES-windows.txt.in
                ${PROJECT_SOURCE_DIR}/doc/NOTICES-windows.txt.in)
   install(FILES ${CMAKE_BINARY_DIR}/doc/README.txt ${CMAKE_BINARY_DIR}/doc/README.ru.txt ${KETRAV_SAMPLE_INI}
                 ${CMAKE_BINARY_DIR}/doc/CHANGES.txt ${CMAKE_BINARY_DIR}/doc/NOTICES.txt

@@ -215,7 +215,7 @@ TEST(PlatformFind, LinksAreNeverWrittenThroughAndOnlyOwnLinksAreFollowed) {
     write_bytes(prefix + "notes.tmp", "the sysop's");
     fs::create_symlink("traffic.rpt", prefix + "00000000000000aa.tmp");
     // The prefix follows the host directory's inode and birth, never its
-    // device. What release 1.4 left, named from the device and the inode,
+    // device. What release 1.0.E-4 left, named from the device and the inode,
     // goes too. One of the shape that a run holds locked stays.
     struct stat here {};
     ASSERT_EQ(stat(".", &here), 0);
@@ -226,15 +226,15 @@ TEST(PlatformFind, LinksAreNeverWrittenThroughAndOnlyOwnLinksAreFollowed) {
     ++other_host.st_ino;
     EXPECT_EQ(ketrav::platform::posix::host_prefix(disk_renumbered, born), prefix.substr(8));
     EXPECT_NE(ketrav::platform::posix::host_prefix(other_host, born), prefix.substr(8));
-    const std::string of_release_1_4 =
-        "posting/" + ketrav::platform::posix::host_prefix_of_release_1_4(here) + "00000000deadbeef.tmp";
-    write_bytes(of_release_1_4, "1.4");
+    const std::string of_1_0_E_4 =
+        "posting/" + ketrav::platform::posix::host_prefix_of_1_0_E_4(here) + "00000000deadbeef.tmp";
+    write_bytes(of_1_0_E_4, "1.0.E-4");
     const std::string held = prefix + "00000000000000bb.tmp";
     write_bytes(held, "held");
     int holder = open(held.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(flock(holder, LOCK_EX), 0);
     EXPECT_TRUE(replace("own.rpt", "first").ok);
-    EXPECT_FALSE(ketrav::testing::exists(of_release_1_4));
+    EXPECT_FALSE(ketrav::testing::exists(of_1_0_E_4));
     EXPECT_EQ(read_bytes(held), "held");
     close(holder);
     fs::remove(held);

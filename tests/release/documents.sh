@@ -5,7 +5,9 @@
 # version (1.5, ketrav_1.5-1_amd64.deb, KetRAV-1.5-windows.zip), with a
 # Debian revision or without, or in words ("release 1.5", "выпуск 1.5");
 # an earlier release is spoken of without its number. The reports' own
-# version (v1.0.E) is not a release's.
+# version (v1.0.E) is not a release's. The one exception is the Windows
+# READMEs' upgrade table, whose rows (lines that begin "  from ") name the
+# earlier release an upgrader comes from and what changed since.
 . "$(dirname "$0")/common.sh"
 need_package "$(deb_name amd64)"
 
@@ -18,8 +20,12 @@ for document in README.md README.ru.md CONTRIBUTING.md ARCHITECTURE.md doc/ketra
     }
     # Package names, Debian versions and releases in words, each reduced
     # to the version it names.
+    case $document in
+    doc/README-windows*) sed '/^  from /d' "$document" >"$scratch/document.txt" ;;
+    *) cp "$document" "$scratch/document.txt" ;;
+    esac
     grep -oiE "ketrav_[0-9][^_ ]*_|KetRAV-[0-9][^ ]*-windows|[0-9]+\.[0-9]+(\.[A-Z])?-[0-9]+|(releases?|релиз[^ ]*|выпуск[^ ]*) [0-9]+(\.[0-9A-Z]+)*" \
-        "$document" | sed -E 's/^(ketrav_|KetRAV-)//I; s/(_|-windows)$//; s/^[^0-9]* //; s/-[0-9]+$//' >"$scratch/named.txt" || true
+        "$scratch/document.txt" | sed -E 's/^(ketrav_|KetRAV-)//I; s/(_|-windows)$//; s/^[^0-9]* //; s/-[0-9]+$//' >"$scratch/named.txt" || true
     others=$(grep -vx "$version" "$scratch/named.txt" | sort -u | tr '\n' ' ')
     if [ -n "$others" ]; then
         fail "$(basename "$document") names release(s) $others"

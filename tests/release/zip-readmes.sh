@@ -29,10 +29,18 @@ for f in ketrav-task.cmd ketrav-post.cmd ketrav-monthly.cmd 'examples\\bbs'; do
     grep -q "$f" "$readme" || fail "README.txt does not name $f"
 done
 
-# The changes keep the Debian notes' lines as they are, commands whole.
 for text in CHANGES.txt NOTICES.txt; do
     crlf_throughout "$unpacked/$text" && pass "$text: CR LF" || fail "$text: not CR LF throughout"
 done
+# The changes are written for Windows: plain text within 78 columns, and
+# in each release what concerns Windows before any note marked (Linux).
+changes=$unpacked/CHANGES.txt
+[ -z "$(wider_than_78 "$changes")" ] || fail "CHANGES.txt: lines over 78 columns: $(wider_than_78 "$changes")"
+tr -d '\r' <"$changes" | grep -nE '^#|`|^\||\*\*|\]\(' >"$scratch/changes-markup.txt" &&
+    fail "CHANGES.txt: Markdown markup: $(head -3 "$scratch/changes-markup.txt")"
+linux_first=$(tr -d '\r' <"$changes" | awk '/^-+$/ { first = 1; next } first && /^  \* / { if ($2 == "(Linux)") print prev; first = 0 } { prev = $0 }')
+[ -z "$linux_first" ] && pass "CHANGES.txt: plain text, Windows first in every release" ||
+    fail "CHANGES.txt: a release opens with a Linux note: $linux_first"
 
 readme_ru=$unpacked/README.ru.txt
 [ "$(head -c 3 "$readme_ru" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "README.ru.txt has no UTF-8 byte-order mark"

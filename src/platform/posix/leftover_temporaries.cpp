@@ -36,7 +36,7 @@ std::string host_prefix(const struct stat& host, const struct timespec& born) {
                       static_cast<std::uint64_t>(born.tv_nsec)});
 }
 
-std::string host_prefix_of_release_1_4(const struct stat& host) {
+std::string host_prefix_of_1_0_E_4(const struct stat& host) {
     return prefix_of({static_cast<std::uint64_t>(host.st_dev), static_cast<std::uint64_t>(host.st_ino)});
 }
 
@@ -72,7 +72,7 @@ bool is_generated_name(const std::string& name, const std::string& prefix) {
 }
 
 void remove_leftovers_of_host(int directory, const struct stat& host, uid_t user) {
-    const std::string prefixes[] = {host_prefix(host, birth_of_host(host)), host_prefix_of_release_1_4(host)};
+    const std::string prefixes[] = {host_prefix(host, birth_of_host(host)), host_prefix_of_1_0_E_4(host)};
     int listed = sys_openat(directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (listed < 0) return;
     DIR* listing = sys_fdopendir(listed);

@@ -19,8 +19,9 @@ namespace ketrav::platform::posix {
 // keeps none), which a reboot keeps; never by its device, which a disk
 // brought back under another number changes.
 std::string host_prefix(const struct stat& host, const struct timespec& born);
-// The start release 1.4 gave its temporaries: from the device and the inode.
-std::string host_prefix_of_release_1_4(const struct stat& host);
+// The start release 1.0.E-4 (and those before it) gave its temporaries:
+// from the device and the inode.
+std::string host_prefix_of_1_0_E_4(const struct stat& host);
 // The host directory's birth time, where the file system keeps one.
 struct timespec birth_of_host(const struct stat& host);
 
@@ -32,7 +33,7 @@ OsStatus unforeseeable_name(const std::string& prefix, std::string& name);
 bool is_generated_name(const std::string& name, const std::string& prefix);
 
 // Removes from `directory` what killed runs of this host left: names of
-// either shape (this release's or 1.4's), and only regular files of
+// either shape (this release's or 1.0.E-4's), and only regular files of
 // `user`'s that no run holds (a run holds its temporary locked until it
 // is in place, so another host whose name happens to match loses
 // nothing). A directory that cannot be listed keeps them; no run ever

@@ -18,6 +18,14 @@ std::uint32_t little_endian_word(const unsigned char* bytes) {
            static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
+// NH's term for one pair of words: each word plus its key word modulo
+// 2^32, the two multiplied into 64 bits.
+inline std::uint64_t pair_term(const unsigned char* bytes, const std::uint32_t* key) {
+    std::uint32_t first = little_endian_word(bytes) + key[0];
+    std::uint32_t second = little_endian_word(bytes + 4) + key[1];
+    return static_cast<std::uint64_t>(first) * second;
+}
+
 // A value below 2^63 brought below the prime: 2^61 is 1 modulo it.
 std::uint64_t reduce(std::uint64_t value) {
     value = (value & ContentDigest::prime) + (value >> 61);
@@ -85,11 +93,7 @@ void ContentDigest::add_pairs(const unsigned char* bytes, std::size_t pairs) {
         // make until the block ends (the sum wraps modulo 2^64 as NH's does).
         const std::uint32_t* key = key_.words + 2 * block_pairs_;
         std::uint64_t sum = block_sum_;
-        for (std::size_t pair = 0; pair < take; ++pair, bytes += 8, key += 2) {
-            std::uint32_t first = little_endian_word(bytes) + key[0];
-            std::uint32_t second = little_endian_word(bytes + 4) + key[1];
-            sum += static_cast<std::uint64_t>(first) * second;
-        }
+        for (std::size_t pair = 0; pair < take; ++pair, bytes += 8, key += 2) sum += pair_term(bytes, key);
         block_sum_ = sum;
         block_pairs_ += take;
         pairs -= take;
@@ -130,9 +134,7 @@ std::uint64_t ContentDigest::value() const {
     if (pending_size_ > 0) {
         unsigned char padded[8] = {};
         std::memcpy(padded, pending_, pending_size_);
-        std::uint32_t first = little_endian_word(padded) + key_.words[2 * pairs];
-        std::uint32_t second = little_endian_word(padded + 4) + key_.words[2 * pairs + 1];
-        sum += static_cast<std::uint64_t>(first) * second;
+        sum += pair_term(padded, key_.words + 2 * pairs);
         ++pairs;
     }
     if (pairs > 0) polynomial = take_sum(polynomial, key_.point, sum);

@@ -170,7 +170,7 @@ OsStatus open_replacement(const std::string& name, const std::string& local_temp
     }
 
     std::string prefix = posix::host_prefix(here, posix::birth_of_host(here));
-    if (!local) posix::remove_leftovers_of_host(directory.get(), here, way.controller);
+    if (!local) posix::remove_leftovers_of_host(directory.get(), prefix, here, way.controller);
     Descriptor made;
     std::string temporary;
     OsStatus created =

@@ -71,8 +71,8 @@ bool is_generated_name(const std::string& name, const std::string& prefix) {
     return true;
 }
 
-void remove_leftovers_of_host(int directory, const struct stat& host, uid_t user) {
-    const std::string prefixes[] = {host_prefix(host, birth_of_host(host)), host_prefix_of_1_0_E_4(host)};
+void remove_leftovers_of_host(int directory, const std::string& prefix, const struct stat& host, uid_t user) {
+    const std::string prefixes[] = {prefix, host_prefix_of_1_0_E_4(host)};
     int listed = sys_openat(directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (listed < 0) return;
     DIR* listing = sys_fdopendir(listed);

@@ -38,6 +38,7 @@ bool is_generated_name(const std::string& name, const std::string& prefix);
 // is in place, so another host whose name happens to match loses
 // nothing). A directory that cannot be listed keeps them; no run ever
 // takes one for its own.
-void remove_leftovers_of_host(int directory, const struct stat& host, uid_t user);
+// `prefix` is this release's for the host (host_prefix), `host` its stat.
+void remove_leftovers_of_host(int directory, const std::string& prefix, const struct stat& host, uid_t user);
 
 }  // namespace ketrav::platform::posix

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #ifdef _WIN32
@@ -78,6 +79,22 @@ void poll_as_a_viewer(const std::filesystem::path& file, const std::atomic<bool>
             ++refused;
         }
         Sleep(1);
+    }
+}
+
+void reopen_as_a_reader(const std::filesystem::path& file, const std::atomic<bool>& stop, unsigned seed) {
+    std::mt19937 draw(seed);
+    std::uniform_int_distribution<DWORD> hold_ms(50, 500), gap_ms(0, 20);
+    while (!stop) {
+        HANDLE held = CreateFileA(file.string().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (held == INVALID_HANDLE_VALUE) {
+            Sleep(1);
+            continue;
+        }
+        Sleep(hold_ms(draw));
+        CloseHandle(held);
+        Sleep(gap_ms(draw));
     }
 }
 #endif

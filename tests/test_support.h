@@ -35,6 +35,11 @@ void hold_as_a_reader(const std::filesystem::path& file, int milliseconds);
 // everything polls it, until `stop` is set; the opens that a sharing
 // violation refused, and those that succeeded, are counted.
 void poll_as_a_viewer(const std::filesystem::path& file, const std::atomic<bool>& stop, int& refused, int& opened);
+// Opens `file` sharing reading only, holds it 50 to 500 ms, lets go of it
+// for 0 to 20 ms and opens it again, until `stop` is set: a reader that
+// keeps coming back in bursts, its lengths drawn from `seed`. An open
+// refused is tried again a millisecond later.
+void reopen_as_a_reader(const std::filesystem::path& file, const std::atomic<bool>& stop, unsigned seed);
 #endif
 void make_read_only(const std::filesystem::path& file, bool read_only);
 

@@ -6,7 +6,8 @@
 // its own choosing here: the name is the file, and the new one is written
 // beside it, so it can never land on the run's other files. A reader that
 // holds the old report a moment (a viewer, a posting tool) is waited out,
-// for a few seconds at most, all told.
+// for a few seconds at most, all told, even one that lets go of it only for
+// a few milliseconds at a time before it opens it again.
 #include "platform/file_replace.h"
 
 #include "platform/call_table.h"
@@ -16,9 +17,13 @@ namespace ketrav::platform {
 namespace {
 
 // How long, all told, a replacement waits for a report another program
-// holds open, and how often it tries meanwhile.
+// holds open, and how often it tries meanwhile. The wait is not renewed by
+// a reader that comes back, so that no reader holds a scheduled run longer
+// than this; the tries come as often as the system's clock lets a thread
+// sleep (a millisecond, or a tick of about 16), so that a reader that
+// reopens the report in bursts is caught in the gaps between them.
 constexpr DWORD held_report_wait_ms = 5000;
-constexpr DWORD held_report_retry_ms = 100;
+constexpr DWORD held_report_retry_ms = 1;
 
 // Runs `attempt` until it succeeds, fails otherwise than by the file being
 // held (the sharing violation), or the replacement's one wait is over: its

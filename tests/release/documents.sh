@@ -2,8 +2,8 @@
 # Every document a user or a contributor reads names this release and no
 # other: the READMEs, the man pages, the Windows READMEs, CONTRIBUTING and
 # ARCHITECTURE, and the .deb's description. A release is named by its
-# version (1.5, ketrav_1.5-1_amd64.deb, KetRAV-1.5-windows.zip), with a
-# Debian revision or without, or in words ("release 1.5", "выпуск 1.5");
+# version (1.6, ketrav_1.6-1_amd64.deb, KetRAV-1.6-windows.zip), with a
+# Debian revision or without, or in words ("release 1.6", "выпуск 1.6");
 # an earlier release is spoken of without its number. The reports' own
 # version (v1.0.E) is not a release's. The one exception is the Windows
 # READMEs' upgrade table, whose rows (lines that begin "  from ") name the

@@ -9,8 +9,8 @@ set -eu
 log=$1
 cd "$(dirname "$0")/../.."
 # The release before this one: its commit and its package's version.
-commit=6f4ca0128025c162e9d61179abc2aa78f6064738
-previous_version=1.0.E-4
+commit=79a3995a611a01703285f0f2c82af48da3813c59
+previous_version=1.5-1
 cache=${KETRAV_PREVIOUS_RELEASES:-${XDG_CACHE_HOME:-${HOME:-$(pwd)/build}/.cache}/ketrav/previous-releases}/$commit
 deb=$cache/ketrav_${previous_version}_amd64.deb
 

@@ -40,7 +40,8 @@ else()
       "decides there.")
   list(JOIN CPACK_PACKAGE_DESCRIPTION "" CPACK_PACKAGE_DESCRIPTION)
   # Each release's version is above the last one's, so its package upgrades
-  # the last (every one from 1.5 on is above the 1.0.E-N of the first releases).
+  # the last (every one from 1.5 on is above the 1.0.E-N of the first
+  # releases).
   set(CPACK_DEBIAN_PACKAGE_RELEASE ${KETRAV_REVISION})
   # The cross builds cannot ask dpkg for their architecture; a toolchain
   # may name it outright (the ARMv5TE programs of the armhf .deb).

@@ -26,13 +26,19 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPATH="Z:$(printf %s "$bin_dir" | sed "s|/|\\\\|g")"
 export DISPLAY=
+# Every Wine process started from here without Linux's random placement
+# (see the end of this file), where setarch can give that.
+fixed_placement=
+if command -v setarch >/dev/null 2>&1 && setarch "$(uname -m)" -R true 2>/dev/null; then
+    fixed_placement="setarch $(uname -m) -R"
+fi
 if [ "${1:-}" = "--stop" ]; then
     "$wineserver" -k >/dev/null 2>&1 || true
     exit 0
 fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    "$wine" wineboot --init >/dev/null 2>&1 || true
+    $fixed_placement "$wine" wineboot --init >/dev/null 2>&1 || true
 fi
 # Starts the server and the session's own services (services.exe,
 # winedevice, ...) with no output attached: started by a test, they would
@@ -40,7 +46,7 @@ fi
 # until the test timed out.
 start_session() {
     "$wineserver" -p </dev/null >/dev/null 2>&1 || true
-    "$wine" wineboot </dev/null >/dev/null 2>&1 || true
+    $fixed_placement "$wine" wineboot </dev/null >/dev/null 2>&1 || true
 }
 # The server of this prefix listens on a socket named after the prefix's
 # device and inode.
@@ -62,9 +68,6 @@ server_running || start_session
 # a helper that never ran: cmd.exe says "Can't recognize 'sort '", or a
 # ketrav.exe, cmd.exe or test program ends at once with nothing done, about
 # once in a thousand starts under load. Without the random placement
-# (setarch -R, which every process started from here inherits) no start
-# has failed so. Every failure of a test stands.
-if command -v setarch >/dev/null 2>&1 && setarch "$(uname -m)" -R true 2>/dev/null; then
-    exec setarch "$(uname -m)" -R "$wine" "$@"
-fi
-exec "$wine" "$@"
+# (setarch -R, in fixed_placement, which every process started from here
+# inherits) no start has failed so. Every failure of a test stands.
+exec $fixed_placement "$wine" "$@"

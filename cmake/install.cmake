@@ -120,26 +120,17 @@ else()
   # no name or time stamp in the gzip header); each written whole before
   # it takes its name, as every output of the build is.
   find_program(KETRAV_GZIP gzip REQUIRED)
-  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/ketrav.1.gz
-                     COMMAND ${KETRAV_GZIP} -9nc ${CMAKE_BINARY_DIR}/doc/ketrav.1 > ${CMAKE_BINARY_DIR}/doc/ketrav.1.gz.part
-                     COMMAND mv -f ${CMAKE_BINARY_DIR}/doc/ketrav.1.gz.part ${CMAKE_BINARY_DIR}/doc/ketrav.1.gz
-                     DEPENDS ${CMAKE_BINARY_DIR}/doc/ketrav.1)
-  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz
-                     COMMAND ${KETRAV_GZIP} -9nc ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1 > ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz.part
-                     COMMAND mv -f ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz.part ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz
-                     DEPENDS ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1)
+  function(ketrav_gzip input output)
+    add_custom_command(OUTPUT ${output} COMMAND ${KETRAV_GZIP} -9nc ${input} > ${output}.part
+                       COMMAND mv -f ${output}.part ${output} DEPENDS ${input})
+  endfunction()
+  ketrav_gzip(${CMAKE_BINARY_DIR}/doc/ketrav.1 ${CMAKE_BINARY_DIR}/doc/ketrav.1.gz)
+  ketrav_gzip(${CMAKE_BINARY_DIR}/doc/ru/ketrav.1 ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz)
   # The package's own changelog: a Debian revision makes it
   # changelog.Debian.gz.
-  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz
-                     COMMAND ${KETRAV_GZIP} -9nc ${PROJECT_SOURCE_DIR}/debian/changelog >
-                             ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz.part
-                     COMMAND mv -f ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz.part ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz
-                     DEPENDS ${PROJECT_SOURCE_DIR}/debian/changelog)
+  ketrav_gzip(${PROJECT_SOURCE_DIR}/debian/changelog ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz)
   # What an upgrade asks of the sysop, where apt-listchanges reads it.
-  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/NEWS.Debian.gz
-                     COMMAND ${KETRAV_GZIP} -9nc ${PROJECT_SOURCE_DIR}/debian/NEWS > ${CMAKE_BINARY_DIR}/doc/NEWS.Debian.gz.part
-                     COMMAND mv -f ${CMAKE_BINARY_DIR}/doc/NEWS.Debian.gz.part ${CMAKE_BINARY_DIR}/doc/NEWS.Debian.gz
-                     DEPENDS ${PROJECT_SOURCE_DIR}/debian/NEWS)
+  ketrav_gzip(${PROJECT_SOURCE_DIR}/debian/NEWS ${CMAKE_BINARY_DIR}/doc/NEWS.Debian.gz)
   add_custom_target(ketrav_documents ALL DEPENDS ${CMAKE_BINARY_DIR}/doc/ketrav.1.gz
                                                  ${CMAKE_BINARY_DIR}/doc/ru/ketrav.1.gz
                                                  ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz

@@ -7,7 +7,7 @@
 # one shell line (hence `&&`); a link or archive rule is a list of
 # commands that CMake runs one after the other, stopping at a failure,
 # without a shell, so its steps are CMake's own.
-set(rename "\"${CMAKE_COMMAND}\" -E rename")
+set(ketrav_rename "\"${CMAKE_COMMAND}\" -E rename")
 foreach(lang IN ITEMS CXX C)
   if(DEFINED CMAKE_${lang}_COMPILE_OBJECT)
     string(REPLACE "-o <OBJECT>" "-o <OBJECT>.part" rule "${CMAKE_${lang}_COMPILE_OBJECT}")
@@ -15,7 +15,7 @@ foreach(lang IN ITEMS CXX C)
   endif()
   if(DEFINED CMAKE_${lang}_LINK_EXECUTABLE)
     string(REPLACE "-o <TARGET>" "-o <TARGET>.part" rule "${CMAKE_${lang}_LINK_EXECUTABLE}")
-    set(CMAKE_${lang}_LINK_EXECUTABLE "${rule}" "${rename} <TARGET>.part <TARGET>")
+    set(CMAKE_${lang}_LINK_EXECUTABLE "${rule}" "${ketrav_rename} <TARGET>.part <TARGET>")
   endif()
   # An archive is made in steps (create, append, finish), all on the
   # `.part`, which a killed build may have left and `qc` would add to.
@@ -25,6 +25,7 @@ foreach(lang IN ITEMS CXX C)
     endforeach()
     set(CMAKE_${lang}_ARCHIVE_CREATE "\"${CMAKE_COMMAND}\" -E rm -f <TARGET>.part" "${rule_CREATE}")
     set(CMAKE_${lang}_ARCHIVE_APPEND "${rule_APPEND}")
-    set(CMAKE_${lang}_ARCHIVE_FINISH ${rule_FINISH} "${rename} <TARGET>.part <TARGET>")
+    set(CMAKE_${lang}_ARCHIVE_FINISH ${rule_FINISH} "${ketrav_rename} <TARGET>.part <TARGET>")
   endif()
 endforeach()
+unset(ketrav_rename)

@@ -36,10 +36,13 @@ done
 # in each release what concerns Windows before any note marked (Linux).
 changes=$unpacked/CHANGES.txt
 [ -z "$(wider_than_78 "$changes")" ] || fail "CHANGES.txt: lines over 78 columns: $(wider_than_78 "$changes")"
-tr -d '\r' <"$changes" | grep -nE '^#|`|^\||\*\*|\]\(' >"$scratch/changes-markup.txt" &&
+if tr -d '\r' <"$changes" | grep -nE '^#|`|^\||\*\*|\]\(' >"$scratch/changes-markup.txt"; then
     fail "CHANGES.txt: Markdown markup: $(head -3 "$scratch/changes-markup.txt")"
+else
+    pass "CHANGES.txt: plain text"
+fi
 linux_first=$(tr -d '\r' <"$changes" | awk '/^-+$/ { first = 1; next } first && /^  \* / { if ($2 == "(Linux)") print prev; first = 0 } { prev = $0 }')
-[ -z "$linux_first" ] && pass "CHANGES.txt: plain text, Windows first in every release" ||
+[ -z "$linux_first" ] && pass "CHANGES.txt: Windows first in every release" ||
     fail "CHANGES.txt: a release opens with a Linux note: $linux_first"
 
 readme_ru=$unpacked/README.ru.txt
